@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build, the tests and the benchmarks need; skips those
+# already present. Run as root.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ python3 clang clang-format
+  libgtest-dev googletest liburing-dev
+  g++-mingw-w64-x86-64 wine64 xvfb xauth imagemagick fonts-liberation
+  pciutils pci.ids fio
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+echo "setup: all packages present"
