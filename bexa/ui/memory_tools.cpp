@@ -1,0 +1,277 @@
+#include "memory_tools.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "bar_space_resource.h"
+#include "bar_space_text.h"
+#include "bar_space_window.h"
+#include "mapped_range.h"
+
+namespace bexa {
+namespace {
+
+constexpr char kMapFailed[] = "unable to map physical address space";
+constexpr uint32_t kDisplayedRange = 1024;
+constexpr int kMaxDetailLines = 19;
+
+// Shows the wait cursor for as long as it lives.
+class WaitCursor {
+  public:
+    explicit WaitCursor(BarSpaceView& view) : view_(view) { view_.SetWaitCursor(true); }
+    ~WaitCursor() { view_.SetWaitCursor(false); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+  private:
+    BarSpaceView& view_;
+};
+
+void CopyWord(const MappedRange& from, const MappedRange& to, uint32_t i) {
+    to.words()[i] = from.words()[i];
+}
+
+void CopyByte(const MappedRange& from, const MappedRange& to, uint32_t i) {
+    to.bytes()[i] = from.bytes()[i];
+}
+
+}  // namespace
+
+bool MemoryTools::RefuseIoSpace(const char* caption) {
+    if (window_.memorySpace()) return false;
+    window_.view().ShowMessage("not for IO space", caption, MessageKind::Notice);
+    return true;
+}
+
+uint32_t MemoryTools::AnchorAddress() const {
+    return window_.base() + window_.viewOffset() + 4u * static_cast<uint32_t>(window_.anchorLine());
+}
+
+uint32_t MemoryTools::CutAtRegionEnd(uint32_t address, uint32_t length) const {
+    uint64_t end = window_.regionEnd();
+    if (address < window_.base() || address >= end) return 0;
+    return static_cast<uint32_t>(std::min<uint64_t>(length, end - address));
+}
+
+void MemoryTools::Source() {
+    if (RefuseIoSpace("mem copy")) return;
+    if (window_.anchorLine() < 0) return;
+    copySource_ = AnchorAddress();
+    copyLength_ = CutAtRegionEnd(copySource_, 4u * static_cast<uint32_t>(window_.selectionCount()));
+    window_.view().SetText(IDC_BAR_COPY_SOURCE_TEXT,
+                           BarSpaceText("x%08X - %u bytes", copySource_, copyLength_));
+    copyDestination_ = 0;
+    window_.view().SetText(IDC_BAR_COPY_DEST_TEXT, "");
+}
+
+void MemoryTools::Destination() {
+    if (RefuseIoSpace("mem copy")) return;
+    if (window_.anchorLine() < 0) return;
+    copyDestination_ = AnchorAddress();
+    window_.view().SetText(IDC_BAR_COPY_DEST_TEXT, BarSpaceText("x%08X", copyDestination_));
+}
+
+void MemoryTools::Copy() {
+    if (RefuseIoSpace("mem copy")) return;
+    if (copySource_ == 0 || copyDestination_ == 0) return;
+    copyLength_ = CutAtRegionEnd(copyDestination_, copyLength_);
+    uint32_t length = copyLength_;
+    if (length == 0) return;
+    MappedRange from(copySource_, length);
+    MappedRange to(copyDestination_, length);
+    if (!from.ok() || !to.ok()) {
+        window_.view().ShowMessage(kMapFailed, "mem copy", MessageKind::Notice);
+        return;
+    }
+    uint32_t words = length / 4;
+    if (length < 1024) {
+        // Through a buffer, so that overlapping blocks copy correctly.
+        std::vector<uint32_t> buffer(words);
+        std::vector<uint8_t> tail(length % 4);
+        for (uint32_t i = 0; i < words; ++i)
+            buffer[i] = from.words()[i];
+        for (uint32_t i = 0; i < tail.size(); ++i)
+            tail[i] = from.bytes()[4 * words + i];
+        for (uint32_t i = 0; i < words; ++i)
+            to.words()[i] = buffer[i];
+        for (uint32_t i = 0; i < tail.size(); ++i)
+            to.bytes()[4 * words + i] = tail[i];
+        return;
+    }
+    // Large blocks go word by word in ascending order; a destination that starts inside the
+    // source is copied from the top down instead, so that it still receives the source.
+    bool downwards = copyDestination_ > copySource_ && copyDestination_ - copySource_ < length;
+    if (downwards) {
+        for (uint32_t i = length; i > 4 * words; --i)
+            CopyByte(from, to, i - 1);
+        for (uint32_t i = words; i > 0; --i)
+            CopyWord(from, to, i - 1);
+    } else {
+        for (uint32_t i = 0; i < words; ++i)
+            CopyWord(from, to, i);
+        for (uint32_t i = 4 * words; i < length; ++i)
+            CopyByte(from, to, i);
+    }
+}
+
+bool MemoryTools::AskRange(const std::string& question, const char* caption, Range& range) {
+    Answer answer = window_.view().ShowMessage(question, caption, MessageKind::Question);
+    if (answer == Answer::Yes) {
+        uint32_t address = window_.base() + window_.viewOffset();
+        range = {address, CutAtRegionEnd(address, std::min(window_.size(), kDisplayedRange))};
+        return true;
+    }
+    if (answer == Answer::No) {
+        range = {window_.base(), CutAtRegionEnd(window_.base(), window_.size())};
+        return true;
+    }
+    return false;
+}
+
+void MemoryTools::Test() {
+    if (RefuseIoSpace("mem test")) return;
+    Answer answer = window_.view().ShowMessage(
+        "test maximal displayed 1K range ?\nYES= 1K range\n NO= whole range !", "memory test",
+        MessageKind::Question);
+    if (answer == Answer::Cancel) return;
+    bool wholeRange = answer == Answer::No;
+    uint32_t address = wholeRange ? window_.base() : window_.base() + window_.viewOffset();
+    uint32_t length = CutAtRegionEnd(
+        address, wholeRange ? window_.size() : std::min(window_.size(), kDisplayedRange));
+    MappedRange range(address, length);
+    if (!range.ok()) {
+        window_.view().ShowMessage(kMapFailed, "mem test", MessageKind::Notice);
+        return;
+    }
+    WaitCursor wait(window_.view());
+    uint32_t count = length / 4;
+    volatile uint32_t* words = range.words();
+    for (uint32_t j = 0; j < count; ++j)
+        words[j] = 0;
+    for (uint32_t j = 0; j < count; ++j)
+        words[j] = TestPatternValue(j);
+    TestWords(words, count, wholeRange);
+}
+
+void MemoryTools::TestWords(volatile uint32_t* words, uint32_t count, bool wholeRange) {
+    int errors = 0;
+    std::string details;
+    if (wholeRange) {
+        for (uint32_t j = 0; j < count; ++j) {
+            uint32_t read = words[j];
+            uint32_t expected = TestPatternValue(j);
+            if (read == expected) continue;
+            ++errors;
+            if (errors <= kMaxDetailLines) {
+                details +=
+                    BarSpaceText("%2d: a=%08x dexp=%08x dis=%08x\n", errors, j, expected, read);
+            }
+        }
+    } else {
+        // The list shows what the test wrote; lines that differ are highlighted. Words the
+        // list does not show with their values are read from memory instead.
+        window_.FillList();
+        const std::vector<std::string>& lines = window_.listLines();
+        bool listShowsValues = window_.autoReadMemory();
+        std::vector<int> differing;
+        for (uint32_t j = 0; j < count; ++j) {
+            unsigned int read = 0;
+            bool fromList = listShowsValues && j < lines.size() &&
+                            std::sscanf(lines[j].c_str(), "%x", &read) == 1;
+            if (!fromList) read = words[j];
+            if (read == TestPatternValue(j)) continue;
+            ++errors;
+            if (j < lines.size()) differing.push_back(static_cast<int>(j));
+        }
+        window_.view().SelectListLines(differing);
+    }
+    if (errors == 0) {
+        window_.view().ShowMessage("No Errors !!", "memory test", MessageKind::Information);
+    } else {
+        window_.view().ShowMessage(
+            BarSpaceText("!!  Errors found: %d  !!\n%s", errors, details.c_str()), "memory test",
+            MessageKind::Notice);
+    }
+}
+
+void MemoryTools::Load() {
+    if (RefuseIoSpace("load file")) return;
+    std::string path = window_.view().ChooseFile(false);
+    if (path.empty()) return;
+    Range range{};
+    if (!AskRange("load displayed 1K range ?\nYES= 1K range\n NO= whole range !", "memory load",
+                  range)) {
+        return;
+    }
+    WaitCursor wait(window_.view());
+    MappedRange mapped(range.address, range.length);
+    if (!mapped.ok()) {
+        window_.view().ShowMessage(kMapFailed, "load file", MessageKind::Notice);
+        return;
+    }
+    LoadFile(path, mapped.words(), range.length);
+}
+
+void MemoryTools::LoadFile(const std::string& path, volatile uint32_t* words, uint32_t length) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        window_.view().ShowMessage("failed to open " + path, "load file", MessageKind::Notice);
+        return;
+    }
+    for (uint32_t i = 0; i < length / 4; ++i) {
+        unsigned char bytes[4];
+        size_t got = std::fread(bytes, 1, 4, file);
+        if (got == 0) break;
+        uint32_t value = 0;
+        uint32_t mask = 0;
+        for (size_t b = 0; b < got; ++b) {
+            value |= static_cast<uint32_t>(bytes[b]) << (8 * b);
+            mask |= 0xFFu << (8 * b);
+        }
+        // A file that ends inside a word changes only the bytes it has.
+        words[i] = got == 4 ? value : (words[i] & ~mask) | value;
+        if (got < 4) break;
+    }
+    std::fclose(file);
+}
+
+void MemoryTools::Save() {
+    if (RefuseIoSpace("save file")) return;
+    std::string path = window_.view().ChooseFile(true);
+    if (path.empty()) return;
+    Range range{};
+    if (!AskRange("save displayed 1K range ?\nYES= 1K range\n NO= whole range !", "memory save",
+                  range)) {
+        return;
+    }
+    WaitCursor wait(window_.view());
+    MappedRange mapped(range.address, range.length);
+    if (!mapped.ok()) {
+        window_.view().ShowMessage(kMapFailed, "save file", MessageKind::Notice);
+        return;
+    }
+    SaveFile(path, mapped.words(), range.length);
+}
+
+void MemoryTools::SaveFile(const std::string& path, volatile uint32_t* words, uint32_t length) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        window_.view().ShowMessage("failed to open " + path, "save file", MessageKind::Notice);
+        return;
+    }
+    bool written = true;
+    for (uint32_t i = 0; i < length / 4 && written; ++i) {
+        uint32_t value = words[i];
+        unsigned char bytes[4] = {
+            static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
+            static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
+        written = std::fwrite(bytes, 1, 4, file) == 4;
+    }
+    if (std::fclose(file) != 0) written = false;
+    if (!written) {
+        window_.view().ShowMessage("failed to write " + path, "save file", MessageKind::Notice);
+    }
+}
+
+}  // namespace bexa
