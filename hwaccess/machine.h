@@ -9,7 +9,7 @@
 namespace tvk {
 
 class Machine {
-public:
+  public:
     virtual ~Machine() = default;
 
     // Reads the configuration dword at byte `offset` (dword aligned, below 4096) of a function.

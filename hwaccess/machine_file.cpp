@@ -1,0 +1,613 @@
+// Reads lspci dumps the way pciutils' dump access method (lib/dump.c) reads them, so that a
+// file gives the same functions here as under `lspci -F`:
+//   - a function header is a line starting "BB:DD.F " or "DDDD:BB:DD.F " (4 or 5 domain
+//     digits), followed by any text;
+//   - an empty line ends the function's block;
+//   - inside a block, "XX: xx xx ..." (2 to 8 hex digits of offset) gives bytes;
+//   - every other line is ignored, except here: "\tRegion N: ... [size=S]" and
+//     "\tExpansion ROM at ... [size=S]" (one tab, as lspci -v writes them) give BAR sizes,
+//     and "#tvk ..." lines are annotations (lspci ignores lines starting with '#').
+// Stricter than lspci: hex lines outside a block, malformed hex lines, a device above 31 or
+// a function above 7, an offset given twice and a block without its first 64 bytes are errors.
+#include "machine_file.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+
+namespace tvk {
+
+namespace {
+
+constexpr size_t kMaxFileBytes = 64u << 20;
+
+struct ParsedFunction {
+    int line = 0;
+    FunctionImage image;
+    std::vector<bool> given = std::vector<bool>(4096, false);
+    size_t end = 0;  // one past the highest offset given
+};
+
+struct BarNote {
+    int line;
+    uint8_t bus, device, function;
+    int bar;
+    uint64_t size;
+};
+
+struct Contents {
+    enum Kind { Memory, Fill, Ports } kind;
+    int line;
+    uint64_t address;
+    uint64_t length;  // Fill
+    std::vector<uint8_t> bytes;
+};
+
+struct RamNote {
+    int line;
+    uint32_t address;
+    uint32_t size;
+};
+
+bool IsHex(char c) {
+    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    return (std::tolower(static_cast<unsigned char>(c)) - 'a') + 10;
+}
+
+// Matches a pciutils dump_validate() format: '#' is a hex digit, other characters literal.
+bool Matches(const std::string& s, const char* format) {
+    size_t i = 0;
+    for (; format[i]; ++i) {
+        if (i >= s.size()) return false;
+        if (format[i] == '#' ? !IsHex(s[i]) : format[i] != s[i]) return false;
+    }
+    return true;
+}
+
+uint64_t HexNumber(const std::string& s, size_t from, size_t count) {
+    uint64_t v = 0;
+    for (size_t i = from; i < from + count; ++i)
+        v = v << 4 | uint64_t(HexValue(s[i]));
+    return v;
+}
+
+std::vector<std::string> Words(const std::string& s) {
+    std::vector<std::string> words;
+    std::istringstream in(s);
+    std::string w;
+    while (in >> w)
+        words.push_back(w);
+    return words;
+}
+
+// Hex number, with or without 0x; at most 16 digits.
+std::optional<uint64_t> ParseHex(std::string w) {
+    if (w.size() > 2 && w[0] == '0' && (w[1] == 'x' || w[1] == 'X')) w = w.substr(2);
+    if (w.empty() || w.size() > 16) return std::nullopt;
+    for (char c : w)
+        if (!IsHex(c)) return std::nullopt;
+    return HexNumber(w, 0, w.size());
+}
+
+// Size: decimal with an optional K, M, G or T suffix (as lspci prints sizes), or 0x-hex.
+std::optional<uint64_t> ParseSize(const std::string& w) {
+    if (w.size() > 2 && w[0] == '0' && (w[1] == 'x' || w[1] == 'X')) return ParseHex(w);
+    size_t i = 0;
+    uint64_t v = 0;
+    for (; i < w.size() && std::isdigit(static_cast<unsigned char>(w[i])); ++i) {
+        if (v > (uint64_t(1) << 40)) return std::nullopt;
+        v = v * 10 + uint64_t(w[i] - '0');
+    }
+    if (i == 0) return std::nullopt;
+    int shift = 0;
+    if (i < w.size()) {
+        switch (w[i]) {
+            case 'K':
+                shift = 10;
+                break;
+            case 'M':
+                shift = 20;
+                break;
+            case 'G':
+                shift = 30;
+                break;
+            case 'T':
+                shift = 40;
+                break;
+            default:
+                return std::nullopt;
+        }
+        if (++i != w.size()) return std::nullopt;
+    }
+    if (shift && v > (uint64_t(1) << (62 - shift))) return std::nullopt;
+    return v << shift;
+}
+
+std::optional<uint8_t> ParseByte(const std::string& w) {
+    if (w.size() != 2 || !IsHex(w[0]) || !IsHex(w[1])) return std::nullopt;
+    return uint8_t(HexValue(w[0]) << 4 | HexValue(w[1]));
+}
+
+// "BB:DD.F" or "DDDD:BB:DD.F" in an annotation; domain must be 0 to be kept.
+bool ParseAddress(const std::string& w, bool& domainZero, uint8_t& bus, uint8_t& device,
+                  uint8_t& function) {
+    std::string rest = w;
+    domainZero = true;
+    if (rest.size() > 7) {
+        const size_t colon = rest.find(':');
+        if (colon == std::string::npos || colon == 0 || colon > 5) return false;
+        for (size_t i = 0; i < colon; ++i)
+            if (!IsHex(rest[i])) return false;
+        domainZero = HexNumber(rest, 0, colon) == 0;
+        rest = rest.substr(colon + 1);
+    }
+    if (rest.size() != 7 || !Matches(rest, "##:##.#")) return false;
+    bus = uint8_t(HexNumber(rest, 0, 2));
+    const uint64_t d = HexNumber(rest, 3, 2);
+    if (d > 31 || rest[6] < '0' || rest[6] > '7') return false;
+    device = uint8_t(d);
+    function = uint8_t(rest[6] - '0');
+    return true;
+}
+
+uint64_t RoundUpPowerOfTwo(uint64_t v) {
+    uint64_t p = 1;
+    while (p < v && p < (uint64_t(1) << 63))
+        p <<= 1;
+    return p;
+}
+
+uint64_t LargestPowerOfTwoAtMost(uint64_t v) {
+    uint64_t p = 1;
+    while (p <= v / 2)
+        p <<= 1;
+    return p;
+}
+
+uint32_t Dword(const std::vector<uint8_t>& c, size_t o) {
+    return uint32_t(c[o]) | uint32_t(c[o + 1]) << 8 | uint32_t(c[o + 2]) << 16 |
+           uint32_t(c[o + 3]) << 24;
+}
+
+// BAR layout by header type: number of BARs and the ROM register offset (0 = none).
+void Layout(const std::vector<uint8_t>& c, int& bars, size_t& rom) {
+    switch (c[0x0E] & 0x7F) {
+        case 1:
+            bars = 2, rom = 0x38;
+            break;
+        case 2:
+            bars = 1, rom = 0;
+            break;
+        default:
+            bars = 6, rom = 0x30;
+            break;
+    }
+}
+
+struct BarInfo {
+    bool io = false;
+    bool wide = false;
+    uint64_t address = 0;
+    bool implemented = false;  // the register does not read 0
+};
+
+BarInfo Bar(const std::vector<uint8_t>& c, int i, int bars) {
+    BarInfo b;
+    const uint32_t v = Dword(c, 0x10 + 4 * size_t(i));
+    b.io = v & 1;
+    if (b.io) {
+        b.address = v & 0xFFFFFFFCu;
+    } else {
+        b.wide = ((v >> 1) & 3) == 2 && i + 1 < bars;
+        b.address = v & 0xFFFFFFF0u;
+        if (b.wide) b.address |= uint64_t(Dword(c, 0x14 + 4 * size_t(i))) << 32;
+    }
+    b.implemented = v != 0 || (b.wide && b.address != 0);
+    return b;
+}
+
+// Fits a size given by lspci's Region line to what the BAR can hold: rounded up to a power
+// of two and to the minimum; a size too large for the BAR is dropped.
+uint64_t FitSize(uint64_t size, bool io, bool wide, bool rom) {
+    const uint64_t min = rom ? 2048 : io ? 4 : 16;
+    const uint64_t max = io ? 65536 : (wide ? uint64_t(1) << 63 : uint64_t(1) << 31);
+    size = std::max(RoundUpPowerOfTwo(size), min);
+    return size > max ? 0 : size;
+}
+
+class Parser {
+  public:
+    Parser(const std::string& name) : name_(name) {}
+
+    std::unique_ptr<SimMachine> parse(const std::string& text, std::string& error);
+
+  private:
+    bool fail(int line, const std::string& message) {
+        error_ = name_ + ":" + std::to_string(line) + ": " + message;
+        return false;
+    }
+    bool line(const std::string& s, int number);
+    bool header(const std::string& s, int number, size_t domainDigits);
+    bool hexLine(const std::string& s, int number);
+    bool regionLine(const std::string& s);
+    bool annotation(const std::string& s, int number);
+    std::unique_ptr<SimMachine> build();
+
+    std::string name_;
+    std::string error_;
+    std::vector<ParsedFunction> functions_;
+    ParsedFunction skipped_;  // a function of another domain: parsed, then dropped
+    ParsedFunction* current_ = nullptr;
+    std::vector<BarNote> bars_;
+    std::vector<RamNote> ram_;
+    std::vector<Contents> contents_;
+};
+
+bool Parser::header(const std::string& s, int number, size_t domainDigits) {
+    const size_t at = domainDigits ? domainDigits + 1 : 0;
+    const uint64_t domain = domainDigits ? HexNumber(s, 0, domainDigits) : 0;
+    const uint8_t bus = uint8_t(HexNumber(s, at, 2));
+    const uint64_t device = HexNumber(s, at + 3, 2);
+    const char f = s[at + 6];
+    if (device > 31) return fail(number, "device number above 1f");
+    if (f < '0' || f > '7') return fail(number, "function number above 7");
+    const uint8_t function = uint8_t(f - '0');
+    if (domain != 0) {
+        // Configuration mechanism #1 reaches segment 0 only: other domains are not loaded.
+        skipped_ = ParsedFunction();
+        current_ = &skipped_;
+        return true;
+    }
+    for (const auto& p : functions_) {
+        if (p.image.bus == bus && p.image.device == device && p.image.function == function)
+            return fail(number, "function " + s.substr(at, 7) + " already given on line " +
+                                    std::to_string(p.line));
+    }
+    functions_.emplace_back();
+    ParsedFunction& p = functions_.back();
+    p.line = number;
+    p.image.bus = bus;
+    p.image.device = uint8_t(device);
+    p.image.function = function;
+    p.image.config.assign(4096, 0);
+    current_ = &p;
+    return true;
+}
+
+bool Parser::hexLine(const std::string& s, int number) {
+    if (!current_) return fail(number, "hex line outside a function's block");
+    const size_t colon = s.find(':');
+    uint64_t offset = HexNumber(s, 0, colon);
+    size_t z = colon + 2;
+    while (z + 1 < s.size() && IsHex(s[z]) && IsHex(s[z + 1]) &&
+           (z + 2 == s.size() || s[z + 2] == ' ')) {
+        if (offset >= 4096) return fail(number, "offset beyond 4096 bytes of configuration space");
+        if (current_->given[offset])
+            return fail(number, "configuration byte " + std::to_string(offset) + " given twice");
+        current_->given[offset] = true;
+        current_->image.config[offset] = uint8_t(HexNumber(s, z, 2));
+        ++offset;
+        current_->end = std::max(current_->end, size_t(offset));
+        z += 2;
+        if (z < s.size()) ++z;
+    }
+    if (z < s.size()) return fail(number, "malformed hex line (expected \"XX: xx xx ...\")");
+    return true;
+}
+
+bool Parser::regionLine(const std::string& s) {
+    int bar;
+    if (Matches(s, "\tRegion ") && s.size() > 9 && s[8] >= '0' && s[8] <= '5' && s[9] == ':') {
+        bar = s[8] - '0';
+    } else if (Matches(s, "\tExpansion ROM at ")) {
+        bar = kRomBar;
+    } else {
+        return false;
+    }
+    const size_t at = s.find("[size=");
+    if (at == std::string::npos) return true;
+    const size_t end = s.find(']', at);
+    if (end == std::string::npos) return true;
+    const auto size = ParseSize(s.substr(at + 6, end - at - 6));
+    if (!size || *size == 0) return true;
+    current_->image.barSize[size_t(bar)] = *size;  // fitted to the BAR in build()
+    return true;
+}
+
+bool Parser::annotation(const std::string& s, int number) {
+    const std::vector<std::string> w = Words(s.substr(4));
+    const std::string usage =
+        "annotations: #tvk bar BB:DD.F N|rom SIZE, #tvk ram ADDRESS SIZE, "
+        "#tvk mem ADDRESS xx.., #tvk fill ADDRESS LENGTH xx, #tvk io PORT xx..";
+    if (w.empty()) return fail(number, "empty annotation; " + usage);
+    const std::string& what = w[0];
+    if (what == "bar") {
+        if (w.size() != 4) return fail(number, "expected: #tvk bar BB:DD.F N|rom SIZE");
+        BarNote n{number, 0, 0, 0, 0, 0};
+        bool domainZero;
+        if (!ParseAddress(w[1], domainZero, n.bus, n.device, n.function))
+            return fail(number, "bad function address '" + w[1] + "' (expected BB:DD.F)");
+        if (w[2] == "rom") {
+            n.bar = kRomBar;
+        } else if (w[2].size() == 1 && w[2][0] >= '0' && w[2][0] <= '5') {
+            n.bar = w[2][0] - '0';
+        } else {
+            return fail(number, "bad BAR '" + w[2] + "' (expected 0 to 5 or rom)");
+        }
+        const auto size = ParseSize(w[3]);
+        if (!size || *size == 0 || (*size & (*size - 1)))
+            return fail(number, "bad BAR size '" + w[3] + "' (a power of two such as 64K)");
+        n.size = *size;
+        if (domainZero) bars_.push_back(n);
+        return true;
+    }
+    if (what == "ram") {
+        if (w.size() != 3) return fail(number, "expected: #tvk ram ADDRESS SIZE");
+        const auto address = ParseHex(w[1]);
+        const auto size = ParseSize(w[2]);
+        if (!address || *address > 0xFFFFFFFFu)
+            return fail(number, "bad RAM address '" + w[1] + "' (hex, below 4 GB)");
+        if (!size || *size == 0 || *address + *size > (uint64_t(1) << 32))
+            return fail(number, "bad RAM size '" + w[2] + "' (the region must end by 4 GB)");
+        ram_.push_back({number, uint32_t(*address), uint32_t(*size)});
+        return true;
+    }
+    if (what == "mem" || what == "io") {
+        if (w.size() < 3) return fail(number, "expected: #tvk " + what + " ADDRESS xx xx ...");
+        const auto address = ParseHex(w[1]);
+        if (!address || (what == "io" && *address > 0xFFFFFFFFu))
+            return fail(number, "bad address '" + w[1] + "' (hex)");
+        Contents c{what == "mem" ? Contents::Memory : Contents::Ports, number, *address, 0, {}};
+        for (size_t i = 2; i < w.size(); ++i) {
+            const auto b = ParseByte(w[i]);
+            if (!b) return fail(number, "bad byte '" + w[i] + "' (two hex digits)");
+            c.bytes.push_back(*b);
+        }
+        contents_.push_back(std::move(c));
+        return true;
+    }
+    if (what == "fill") {
+        if (w.size() != 4) return fail(number, "expected: #tvk fill ADDRESS LENGTH xx");
+        const auto address = ParseHex(w[1]);
+        const auto length = ParseSize(w[2]);
+        const auto b = ParseByte(w[3]);
+        if (!address) return fail(number, "bad address '" + w[1] + "' (hex)");
+        if (!length || *length == 0 || *length > (uint64_t(1) << 32))
+            return fail(number, "bad length '" + w[2] + "'");
+        if (!b) return fail(number, "bad byte '" + w[3] + "' (two hex digits)");
+        contents_.push_back({Contents::Fill, number, *address, *length, {*b}});
+        return true;
+    }
+    return fail(number, "unknown annotation '" + what + "'; " + usage);
+}
+
+bool Parser::line(const std::string& s, int number) {
+    if (Matches(s, "##:##.# ")) return header(s, number, 0);
+    if (Matches(s, "####:##:##.# ")) return header(s, number, 4);
+    if (Matches(s, "#####:##:##.# ")) return header(s, number, 5);
+    if (s.empty()) {
+        current_ = nullptr;
+        return true;
+    }
+    for (size_t digits = 2; digits <= 8; ++digits) {
+        if (s.size() >= digits + 2) {
+            bool hex = true;
+            for (size_t i = 0; i < digits && hex; ++i)
+                hex = IsHex(s[i]);
+            if (hex && s[digits] == ':' && s[digits + 1] == ' ') return hexLine(s, number);
+        }
+    }
+    if (s.compare(0, 4, "#tvk") == 0 && (s.size() == 4 || s[4] == ' ' || s[4] == '\t'))
+        return annotation(s, number);
+    if (current_ && s[0] == '\t') regionLine(s);
+    return true;
+}
+
+std::unique_ptr<SimMachine> Parser::parse(const std::string& text, std::string& error) {
+    int number = 0;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string s = text.substr(start, end - start);
+        if (!s.empty() && s.back() == '\r') s.pop_back();
+        ++number;
+        if (!line(s, number)) {
+            error = error_;
+            return nullptr;
+        }
+        start = end + 1;
+    }
+    auto machine = build();
+    if (!machine) error = error_;
+    return machine;
+}
+
+std::unique_ptr<SimMachine> Parser::build() {
+    if (functions_.empty())
+        return fail(1, "no PCI function found (expected lspci -x, -xxx or -xxxx output)"), nullptr;
+    std::vector<FunctionImage> images;
+    for (auto& p : functions_) {
+        for (size_t o = 0; o < 64; ++o) {
+            if (!p.given[o]) {
+                fail(p.line,
+                     "function lacks configuration bytes 00-3f (use lspci -x, -xxx "
+                     "or -xxxx)");
+                return nullptr;
+            }
+        }
+        p.image.config.resize(p.end > 256 ? 4096 : 256);
+        // Sizes from lspci's Region lines, fitted to the BARs.
+        int bars;
+        size_t rom;
+        Layout(p.image.config, bars, rom);
+        for (int i = 0; i < 7; ++i) {
+            uint64_t& size = p.image.barSize[size_t(i)];
+            if (!size) continue;
+            if (i == kRomBar) {
+                size = rom ? FitSize(size, false, false, true) : 0;
+            } else if (i < bars) {
+                const BarInfo b = Bar(p.image.config, i, bars);
+                size = FitSize(size, b.io, b.wide, false);
+            } else {
+                size = 0;
+            }
+        }
+        images.push_back(p.image);
+    }
+    // Annotated sizes take precedence over everything.
+    for (const auto& n : bars_) {
+        auto it = std::find_if(images.begin(), images.end(), [&](const FunctionImage& f) {
+            return f.bus == n.bus && f.device == n.device && f.function == n.function;
+        });
+        if (it == images.end()) {
+            char address[16];
+            std::snprintf(address, sizeof address, "%02x:%02x.%x", n.bus, n.device, n.function);
+            fail(n.line, std::string("no function ") + address + " in this file");
+            return nullptr;
+        }
+        int bars;
+        size_t rom;
+        Layout(it->config, bars, rom);
+        if (n.bar == kRomBar ? rom == 0 : n.bar >= bars) {
+            fail(n.line, "this function's header type has no such BAR");
+            return nullptr;
+        }
+        if (n.bar == kRomBar) {
+            if (n.size < 2048 || n.size > (uint64_t(1) << 31))
+                return fail(n.line, "expansion ROM size must be 2K to 2G"), nullptr;
+        } else {
+            const BarInfo b = Bar(it->config, n.bar, bars);
+            if (b.io && (n.size < 4 || n.size > 65536))
+                return fail(n.line, "I/O BAR size must be 4 to 64K"), nullptr;
+            if (!b.io && (n.size < 16 || (!b.wide && n.size > (uint64_t(1) << 31))))
+                return fail(n.line, "memory BAR size must be 16 to 2G (64-bit: larger)"), nullptr;
+        }
+        it->barSize[size_t(n.bar)] = n.size;
+    }
+    std::vector<uint64_t> ramStarts;
+    for (const auto& r : ram_)
+        ramStarts.push_back(r.address);
+    DeriveBarSizes(images, ramStarts);
+
+    auto machine = std::make_unique<SimMachine>();
+    for (size_t i = 0; i < images.size(); ++i) {
+        std::string message;
+        if (!machine->addFunction(images[i], message)) {
+            fail(functions_[i].line, message);
+            return nullptr;
+        }
+    }
+    for (const auto& r : ram_) {
+        std::string message;
+        if (!machine->addRam(r.address, r.size, message)) return fail(r.line, message), nullptr;
+    }
+    for (const auto& c : contents_) {
+        bool ok = false;
+        switch (c.kind) {
+            case Contents::Memory:
+                ok = machine->storeMemory(c.address, c.bytes.data(), c.bytes.size());
+                break;
+            case Contents::Fill:
+                ok = machine->fillMemory(c.address, c.length, c.bytes[0]);
+                break;
+            case Contents::Ports:
+                ok = machine->storePorts(uint32_t(c.address), c.bytes.data(), c.bytes.size());
+                break;
+        }
+        if (!ok) {
+            fail(c.line, c.kind == Contents::Ports
+                             ? "ports not all inside one I/O BAR"
+                             : "memory not all inside one memory BAR region or RAM region");
+            return nullptr;
+        }
+    }
+    return machine;
+}
+
+}  // namespace
+
+void DeriveBarSizes(std::vector<FunctionImage>& functions, const std::vector<uint64_t>& ramStarts) {
+    // Start addresses of every decoder in each space, to bound sizes by the next one up.
+    std::vector<uint64_t> memory = ramStarts;
+    std::vector<uint64_t> io;
+    for (const auto& f : functions) {
+        int bars;
+        size_t rom;
+        Layout(f.config, bars, rom);
+        for (int i = 0; i < bars; ++i) {
+            const BarInfo b = Bar(f.config, i, bars);
+            if (b.address) (b.io ? io : memory).push_back(b.address);
+            if (b.wide) ++i;
+        }
+        if (rom && (Dword(f.config, rom) & 0xFFFFF800u)) {
+            memory.push_back(Dword(f.config, rom) & 0xFFFFF800u);
+        }
+    }
+    auto derive = [](uint64_t address, const std::vector<uint64_t>& others, uint64_t min,
+                     uint64_t max) {
+        if (address == 0) return min;
+        uint64_t size = address & (~address + 1);  // lowest set bit
+        for (uint64_t other : others)
+            if (other > address) size = std::min(size, LargestPowerOfTwoAtMost(other - address));
+        return std::clamp(size, min, max);
+    };
+    for (auto& f : functions) {
+        int bars;
+        size_t rom;
+        Layout(f.config, bars, rom);
+        for (int i = 0; i < bars; ++i) {
+            const BarInfo b = Bar(f.config, i, bars);
+            if (f.barSize[size_t(i)] == 0 && b.implemented) {
+                f.barSize[size_t(i)] = b.io
+                                           ? derive(b.address, io, 4, 256)
+                                           : derive(b.address, memory, 16,
+                                                    b.wide ? uint64_t(1) << 62 : uint64_t(1) << 31);
+            }
+            if (b.wide) f.barSize[size_t(++i)] = 0;
+        }
+        if (rom && f.barSize[kRomBar] == 0 && Dword(f.config, rom) != 0) {
+            f.barSize[kRomBar] =
+                derive(Dword(f.config, rom) & 0xFFFFF800u, memory, 2048, uint64_t(1) << 31);
+        }
+    }
+}
+
+std::unique_ptr<SimMachine> LoadMachineText(const std::string& text, const std::string& name,
+                                            std::string& error) {
+    Parser parser(name);
+    return parser.parse(text, error);
+}
+
+std::unique_ptr<SimMachine> LoadMachineFile(const std::string& path, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "machine file " + path + ": cannot be opened";
+        return nullptr;
+    }
+    std::string text;
+    char buffer[65536];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        text.append(buffer, size_t(in.gcount()));
+        if (text.size() > kMaxFileBytes) {
+            error = "machine file " + path + ": larger than 64 MiB";
+            return nullptr;
+        }
+    }
+    if (in.bad()) {
+        error = "machine file " + path + ": read error";
+        return nullptr;
+    }
+    return LoadMachineText(text, path, error);
+}
+
+}  // namespace tvk

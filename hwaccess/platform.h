@@ -1,0 +1,25 @@
+// The few operating-system questions the service asks, one implementation per platform
+// (platform_posix.cpp, platform_win32.cpp).
+#pragma once
+
+#include <string>
+
+namespace tvk {
+
+// Folder of the running program file, without a trailing separator; empty when unknown.
+std::string ProgramDirectory();
+
+// Value of an environment variable of the process; empty when it is not set.
+std::string EnvironmentValue(const char* name);
+
+// The machine source used when nothing is configured: "embedded" for the Win32 programs;
+// "live" for the native ones where /sys/bus/pci/devices exists, otherwise "embedded".
+std::string DefaultMachineSource();
+
+// Joins a folder and a file name with the platform's separator.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// True when `path` is absolute on this platform.
+bool IsAbsolutePath(const std::string& path);
+
+}  // namespace tvk

@@ -1,0 +1,38 @@
+#include <windows.h>
+
+#include "platform.h"
+
+namespace tvk {
+
+std::string ProgramDirectory() {
+    char path[MAX_PATH + 1];
+    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return {};
+    std::string program(path, n);
+    const size_t slash = program.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : program.substr(0, slash);
+}
+
+// Read from the process environment block, not the C runtime's copy: a program may set the
+// variable with SetEnvironmentVariable before it loads travik.dll.
+std::string EnvironmentValue(const char* name) {
+    char value[4096];
+    const DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
+    if (n == 0 || n >= sizeof value) return {};
+    return std::string(value, n);
+}
+
+std::string DefaultMachineSource() {
+    return "embedded";
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    return folder.empty() ? name : folder + "\\" + name;
+}
+
+bool IsAbsolutePath(const std::string& path) {
+    if (path.size() >= 2 && path[1] == ':') return true;
+    return !path.empty() && (path[0] == '\\' || path[0] == '/');
+}
+
+}  // namespace tvk

@@ -1,0 +1,177 @@
+// The four TVK_ operations over the current machine, with configuration mechanism #1 decoded
+// here: port 0xCF8 latches the address dword, port 0xCFC reaches the configuration dword it
+// addresses, every other port goes to the machine.
+#include "service.h"
+
+#include <fstream>
+#include <mutex>
+
+#include "platform.h"
+#include "travik.h"
+
+namespace tvk {
+
+namespace {
+
+constexpr uint32_t kAddressPort = 0xCF8;
+constexpr uint32_t kDataPort = 0xCFC;
+
+struct ServiceState {
+    std::mutex mutex;  // guards everything below
+    std::unique_ptr<Machine> machine;
+    bool selected = false;
+    std::string selectionError;
+    uint32_t address = 0;  // the latched mechanism #1 address dword
+};
+
+ServiceState& State() {
+    static ServiceState state;
+    return state;
+}
+
+std::string Trim(const std::string& text) {
+    const char* blanks = " \t\r\n";
+    const size_t first = text.find_first_not_of(blanks);
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+// The configured source: TRAVIK_MACHINE, else the first line of travik.cfg beside the
+// program (a relative file path there is taken relative to the program's folder), else the
+// platform default.
+std::string ConfiguredSource() {
+    std::string source = Trim(EnvironmentValue("TRAVIK_MACHINE"));
+    if (!source.empty()) return source;
+    const std::string folder = ProgramDirectory();
+    if (!folder.empty()) {
+        std::ifstream cfg(JoinPath(folder, "travik.cfg"));
+        std::string line;
+        if (cfg && std::getline(cfg, line)) {
+            source = Trim(line);
+            if (!source.empty()) {
+                if (source != "embedded" && source != "live" && !IsAbsolutePath(source))
+                    source = JoinPath(folder, source);
+                return source;
+            }
+        }
+    }
+    return DefaultMachineSource();
+}
+
+// Caller holds the mutex.
+Machine* MachineLocked(ServiceState& s) {
+    if (!s.selected) {
+        s.selected = true;
+        std::string error;
+        s.machine = OpenMachine(ConfiguredSource(), error);
+        s.selectionError = s.machine ? std::string() : error;
+    }
+    return s.machine.get();
+}
+
+}  // namespace
+
+Machine* CurrentMachine() {
+    ServiceState& s = State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    return MachineLocked(s);
+}
+
+void InstallMachine(std::unique_ptr<Machine> machine) {
+    ServiceState& s = State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.machine = std::move(machine);
+    s.selected = true;
+    s.selectionError.clear();
+    s.address = 0;
+}
+
+std::string SelectionError() {
+    ServiceState& s = State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    return s.selectionError;
+}
+
+}  // namespace tvk
+
+namespace {
+
+// The configuration dword addressed by a latched address, or false when the enable bit is
+// clear. Register field bits 7-2, function 10-8, device 15-11, bus 23-16.
+bool DecodeAddress(uint32_t address, uint8_t& bus, uint8_t& device, uint8_t& function,
+                   uint16_t& offset) {
+    if (!(address & 0x80000000u)) return false;
+    bus = uint8_t(address >> 16);
+    device = uint8_t((address >> 11) & 0x1F);
+    function = uint8_t((address >> 8) & 0x07);
+    offset = uint16_t(address & 0xFC);
+    return true;
+}
+
+}  // namespace
+
+extern "C" {
+
+int TVK_CALL TVK_InPort(uint32_t port, uint32_t* buffer, uint32_t count, uint32_t width) {
+    if (count != 1 || width != 32 || !buffer) return 1;
+    tvk::ServiceState& s = tvk::State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    tvk::Machine* machine = tvk::MachineLocked(s);
+    if (!machine) return 1;
+    if (port == tvk::kAddressPort) {
+        *buffer = s.address;
+        return 0;
+    }
+    if (port == tvk::kDataPort) {
+        uint8_t bus, device, function;
+        uint16_t offset;
+        uint32_t value = 0xFFFFFFFF;
+        if (!DecodeAddress(s.address, bus, device, function, offset) ||
+            !machine->readConfig(bus, device, function, offset, value))
+            value = 0xFFFFFFFF;
+        *buffer = value;
+        return 0;
+    }
+    uint32_t value = 0;
+    if (!machine->readPort(port, value)) return 1;
+    *buffer = value;
+    return 0;
+}
+
+int TVK_CALL TVK_OutPort(uint32_t port, const uint32_t* buffer, uint32_t count, uint32_t width) {
+    if (count != 1 || width != 32 || !buffer) return 1;
+    tvk::ServiceState& s = tvk::State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    tvk::Machine* machine = tvk::MachineLocked(s);
+    if (!machine) return 1;
+    if (port == tvk::kAddressPort) {
+        s.address = *buffer;
+        return 0;
+    }
+    if (port == tvk::kDataPort) {
+        uint8_t bus, device, function;
+        uint16_t offset;
+        if (DecodeAddress(s.address, bus, device, function, offset))
+            machine->writeConfig(bus, device, function, offset, *buffer);
+        return 0;
+    }
+    return machine->writePort(port, *buffer) ? 0 : 1;
+}
+
+void* TVK_CALL TVK_MapPhysToLin(uint32_t physAddress, uint32_t length) {
+    tvk::ServiceState& s = tvk::State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    tvk::Machine* machine = tvk::MachineLocked(s);
+    if (!machine || length == 0) return nullptr;
+    return machine->mapPhysical(physAddress, length);
+}
+
+void TVK_CALL TVK_UnmapPhysToLin(void* linear, uint32_t length) {
+    if (!linear) return;
+    tvk::ServiceState& s = tvk::State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    tvk::Machine* machine = tvk::MachineLocked(s);
+    if (machine) machine->unmapPhysical(linear, length);
+}
+
+}  // extern "C"

@@ -1,0 +1,125 @@
+// The simulated machine: PCI functions with configuration spaces that behave like real
+// hardware (read-only and writable bits, BAR sizing, status bits cleared by writing 1, a
+// bridge's secondary bus reset), memory behind memory BARs, registers behind I/O BARs and
+// declared RAM regions. It is filled from a machine source (machine_file.h, the embedded
+// machine) or built in code by tests.
+//
+// Secondary bus reset: while a bridge (header type 1 or 2) has bit 6 of its bridge control
+// (bit 22 of dword 15) set, every function on its secondary..subordinate buses is held at its
+// power-on image and does not answer: its configuration reads return false (all ones through
+// 0xCFC), its writes are ignored and its BARs decode neither memory nor ports. When the bit is
+// cleared the functions answer again, with their power-on images. The memory and register
+// contents behind their BARs are kept.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "machine.h"
+
+namespace tvk {
+
+// Index of the expansion ROM in FunctionImage::barSize.
+constexpr int kRomBar = 6;
+
+// One function as a source describes it.
+struct FunctionImage {
+    uint8_t bus = 0;
+    uint8_t device = 0;
+    uint8_t function = 0;
+    // Power-on configuration image: 256 bytes, or 4096 for a function with extended space.
+    std::vector<uint8_t> config;
+    // Sizes in bytes of BAR 0-5 and of the expansion ROM (index kRomBar); powers of two.
+    // 0 = not implemented: the register keeps its image value and ignores writes. A 64-bit
+    // BAR's size is given at its lower index. Which BARs exist follows the header type:
+    // type 0 has BAR 0-5 and a ROM at 0x30, type 1 BAR 0-1 and a ROM at 0x38, type 2 BAR 0.
+    std::array<uint64_t, 7> barSize{};
+};
+
+// One configuration write as the machine received it.
+struct ConfigWrite {
+    uint8_t bus;
+    uint8_t device;
+    uint8_t function;
+    uint16_t offset;
+    uint32_t value;
+    bool operator==(const ConfigWrite&) const = default;
+};
+
+class SimMachine : public Machine {
+  public:
+    SimMachine();
+    ~SimMachine() override;
+
+    // --- Building (before use) ---------------------------------------------------------
+    // Adds a function. false (and `error`) when its address is taken, the image is not 256 or
+    // 4096 bytes, or a BAR size is not a power of two of at least the minimum (4 for I/O, 16
+    // for memory, 2048 for the ROM) or does not fit its BAR.
+    bool addFunction(const FunctionImage& image, std::string& error);
+    // Declares a RAM region (zero-filled). false when it is empty, wraps past 4 GB or overlaps
+    // another RAM region.
+    bool addRam(uint32_t address, uint32_t size, std::string& error);
+    // Writes bytes into memory that lies entirely inside one memory BAR region (at the BAR's
+    // current address) or RAM region; false otherwise.
+    bool storeMemory(uint64_t address, const uint8_t* bytes, size_t count);
+    bool fillMemory(uint64_t address, uint64_t length, uint8_t value);
+    // Writes bytes into the registers behind one I/O BAR; false unless all lie inside it.
+    bool storePorts(uint32_t port, const uint8_t* bytes, size_t count);
+
+    // --- Machine -----------------------------------------------------------------------
+    bool readConfig(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset,
+                    uint32_t& value) override;
+    void writeConfig(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset,
+                     uint32_t value) override;
+    // Ports inside an I/O BAR reach its registers (little-endian); bytes of a port access
+    // outside every I/O BAR read as 0xFF and ignore writes, as on a real bus. Always true.
+    bool readPort(uint32_t port, uint32_t& value) override;
+    bool writePort(uint32_t port, uint32_t value) override;
+    // A view of memory lying entirely inside one memory BAR region (BARs at address 0 decode
+    // nothing) or one RAM region; nullptr otherwise, and for length 0.
+    void* mapPhysical(uint32_t address, uint32_t length) override;
+    void unmapPhysical(void* view, uint32_t length) override;
+
+    // --- Inspection (tests) ------------------------------------------------------------
+    // Configuration accesses served: every readConfig/writeConfig call, answered or not.
+    uint64_t configReads() const { return reads_; }
+    uint64_t configWrites() const { return writes_; }
+    void resetCounters() { reads_ = writes_ = 0; }
+    // Log of configuration writes (off by default).
+    void setLogging(bool on) { logging_ = on; }
+    const std::vector<ConfigWrite>& writeLog() const { return log_; }
+    void clearLog() { log_.clear(); }
+    // Maps minus unmaps so far.
+    long openViews() const { return openViews_; }
+    size_t functionCount() const { return functions_.size(); }
+    // True while a bridge holds `bus` in secondary bus reset.
+    bool busInReset(uint8_t bus) const { return busInReset_[bus]; }
+    // The current configuration image of a function, nullptr when there is none.
+    const std::vector<uint8_t>* configImage(uint8_t bus, uint8_t device, uint8_t function) const;
+
+  private:
+    struct Store;
+    struct Function;
+    struct Ram;
+
+    Function* find(uint8_t bus, uint8_t device, uint8_t function) const;
+    void updateReset();
+    uint8_t* memoryAt(uint64_t address, uint64_t length);
+    uint8_t* portAt(uint32_t port);
+
+    std::vector<std::unique_ptr<Function>> functions_;
+    std::vector<int32_t> slots_;  // (bus << 8 | devfn) -> index in functions_, -1 = empty
+    std::vector<std::unique_ptr<Ram>> ram_;
+    std::array<bool, 256> busInReset_{};
+    uint64_t reads_ = 0;
+    uint64_t writes_ = 0;
+    bool logging_ = false;
+    std::vector<ConfigWrite> log_;
+    long openViews_ = 0;
+};
+
+}  // namespace tvk
