@@ -1,0 +1,371 @@
+// The BAR space window's memory tools on a simulated machine: copy, test, load and save.
+#include "memory_tools.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "bar_space_resource.h"
+#include "bar_space_test_support.h"
+#include "bar_space_window.h"
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
+namespace bexa::test {
+namespace {
+
+constexpr uint32_t kRam = 0xE0000000;
+// A 4 KB region with 4 KB of RAM before and after it, to see that nothing outside changes.
+constexpr uint32_t kRegion = kRam + 0x1000;
+
+class MemoryToolsTest : public ::testing::Test {
+  protected:
+    void SetUp() override { Start(kRegion, 0xFFFFF000); }
+    void Start(uint32_t bar, uint32_t probe) {
+        window.reset();
+        m = InstallTestMachine(kRam, 0x3000, 0xE000, 32);
+        window = std::make_unique<BarSpaceWindow>(view, bar, probe);
+        window->Open();
+        view.messages.clear();
+    }
+    uint32_t Word(uint32_t address) { return PeekWord(*m.sim, address); }
+    void Fill(uint32_t address, uint32_t words, uint32_t first) {
+        for (uint32_t i = 0; i < words; ++i)
+            PokeWord(*m.sim, address + 4 * i, first + i);
+    }
+    std::string TempPath(const char* name) {
+        return (std::filesystem::temp_directory_path() /
+                (std::string("bexa_tools_") + name + "_" +
+                 std::to_string(::testing::UnitTest::GetInstance()->random_seed())))
+            .string();
+    }
+
+    TestMachine m;
+    FakeBarSpaceView view;
+    std::unique_ptr<BarSpaceWindow> window;
+};
+
+TEST_F(MemoryToolsTest, NotForIoSpace) {
+    Start(0xE001, 0xFFFFFFE1);
+    window->OnSelectionChanged(0, 2);
+    window->OnSource();
+    window->OnDestination();
+    window->OnMemCopy();
+    window->OnMemTest();
+    window->OnLoadFile();
+    window->OnSaveFile();
+    const char* captions[] = {"mem copy", "mem copy",  "mem copy",
+                              "mem test", "load file", "save file"};
+    ASSERT_EQ(view.messages.size(), 6u);
+    for (size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(view.messages[i].text, "not for IO space");
+        EXPECT_EQ(view.messages[i].caption, captions[i]);
+    }
+    EXPECT_TRUE(view.fileDialogs.empty());
+}
+
+TEST_F(MemoryToolsTest, CopyNeedsSourceAndDestination) {
+    Fill(kRegion, 8, 0x100);
+    size_t maps = m.checked->maps.size();
+    window->OnMemCopy();
+    EXPECT_EQ(m.checked->maps.size(), maps);
+    window->OnSelectionChanged(0, 4);
+    window->OnSource();
+    maps = m.checked->maps.size();
+    window->OnMemCopy();  // still no destination
+    EXPECT_EQ(m.checked->maps.size(), maps);
+    EXPECT_EQ(Word(kRegion + 16), 0x104u);
+    // Choosing a new source forgets the destination.
+    window->OnSelectionChanged(4, 1);
+    window->OnDestination();
+    EXPECT_EQ(view.text(IDC_BAR_COPY_DEST_TEXT), "xE0001010");
+    window->OnSource();
+    EXPECT_EQ(view.text(IDC_BAR_COPY_DEST_TEXT), "");
+    maps = m.checked->maps.size();
+    window->OnMemCopy();
+    EXPECT_EQ(m.checked->maps.size(), maps);
+}
+
+TEST_F(MemoryToolsTest, SmallOverlappingCopy) {
+    Fill(kRegion, 8, 0x100);
+    window->OnSelectionChanged(0, 4);
+    window->OnSource();
+    EXPECT_EQ(view.text(IDC_BAR_COPY_SOURCE_TEXT), "xE0001000 - 16 bytes");
+    window->OnSelectionChanged(2, 1);
+    window->OnDestination();
+    window->OnMemCopy();
+    const uint32_t expected[8] = {0x100, 0x101, 0x100, 0x101, 0x102, 0x103, 0x106, 0x107};
+    for (uint32_t i = 0; i < 8; ++i)
+        EXPECT_EQ(Word(kRegion + 4 * i), expected[i]) << i;
+    EXPECT_EQ(m.checked->openViews, 0);
+}
+
+TEST_F(MemoryToolsTest, SourceAndDestinationAreCutAtTheRegionEnd) {
+    Fill(kRegion, 1024, 0x5000);
+    window->OnScroll(RangeBar::Kb, ScrollCode::ThumbTrack, 3);
+    window->OnScroll(RangeBar::Kb, ScrollCode::EndScroll, 0);
+    window->OnSelectionChanged(250, 10);  // reaches 4 words past the end
+    window->OnSource();
+    EXPECT_EQ(view.text(IDC_BAR_COPY_SOURCE_TEXT), "xE0001FE8 - 24 bytes");
+    // Destination 8 bytes before the end: only two words fit.
+    window->OnSelectionChanged(254, 1);
+    window->OnDestination();
+    window->OnMemCopy();
+    EXPECT_EQ(Word(kRegion + 0xFF8), 0x5000u + 768 + 250);
+    EXPECT_EQ(Word(kRegion + 0xFFC), 0x5000u + 768 + 251);
+    EXPECT_EQ(Word(kRegion + 0x1000), 0u);  // after the region
+    EXPECT_TRUE(m.checked->allMapsInside(kRegion, 0x1000));
+}
+
+TEST_F(MemoryToolsTest, LargeCopiesAreTrueCopiesInBothDirections) {
+    for (uint32_t destination : {0u, 64u}) {  // below and inside the source
+        Fill(kRegion, 1024, 0x7000);
+        window->OnSelectionChanged(32, 256);  // 1024 bytes
+        window->OnSource();
+        window->OnSelectionChanged(static_cast<int>(destination), 1);
+        window->OnDestination();
+        window->OnMemCopy();
+        for (uint32_t i = 0; i < 256; ++i) {
+            ASSERT_EQ(Word(kRegion + 4 * (destination + i)), 0x7000u + 32 + i) << destination;
+        }
+    }
+}
+
+TEST_F(MemoryToolsTest, WholeRangeTestOfA16ByteRegion) {
+    Start(kRegion, 0xFFFFFFF0);
+    PokeWord(*m.sim, kRegion + 16, 0xA5A5A5A5);
+    view.answers = {Answer::No};
+    window->OnMemTest();
+    EXPECT_EQ(Word(kRegion), 0u);
+    EXPECT_EQ(Word(kRegion + 4), 0xFFFFFFFFu);
+    EXPECT_EQ(Word(kRegion + 8), 2u);
+    EXPECT_EQ(Word(kRegion + 12), 0xFFFFFFFDu);
+    EXPECT_EQ(Word(kRegion + 16), 0xA5A5A5A5u);
+    ASSERT_EQ(view.messages.size(), 2u);
+    EXPECT_EQ(view.messages[0].text,
+              "test maximal displayed 1K range ?\nYES= 1K range\n NO= whole range !");
+    EXPECT_EQ(view.messages[0].caption, "memory test");
+    EXPECT_EQ(view.messages[1].text, "No Errors !!");
+    EXPECT_EQ(view.messages[1].caption, "memory test");
+    EXPECT_EQ(view.messages[1].kind, MessageKind::Information);
+    EXPECT_EQ(view.waitCursorShown, 1);
+    EXPECT_EQ(view.waitCursor, 0);
+    EXPECT_TRUE(m.checked->allMapsInside(kRegion, 16));
+}
+
+TEST_F(MemoryToolsTest, OneKTestWithAndWithoutValuesInTheList) {
+    for (bool autoRead : {true, false}) {
+        Start(kRegion, 0xFFFFF000);
+        window->OnAutoReadMemory(autoRead);
+        window->OnScroll(RangeBar::Kb, ScrollCode::LineRight, 0);
+        window->OnScroll(RangeBar::Kb, ScrollCode::EndScroll, 0);
+        view.answers = {Answer::Yes};
+        window->OnMemTest();
+        EXPECT_EQ(view.lastMessage(), "No Errors !!") << autoRead;
+        EXPECT_EQ(Word(kRegion + 0x400), 0u);
+        EXPECT_EQ(Word(kRegion + 0x404), 0xFFFFFFFFu);
+        EXPECT_EQ(Word(kRegion + 0x7FC), 0u - 255u);
+        EXPECT_EQ(Word(kRegion + 0x800), 0u);  // beyond the displayed KB
+        EXPECT_EQ(Word(kRegion + 0x3FC), 0u);
+        EXPECT_TRUE(view.selected.empty());
+        if (autoRead) {
+            EXPECT_EQ(view.lines[3].rfind(" FFFFFFFD  <x0000040C>  ", 0), 0u);
+        }
+    }
+}
+
+TEST_F(MemoryToolsTest, CancelledTestChangesNothing) {
+    Fill(kRegion, 4, 0x900);
+    size_t maps = m.checked->maps.size();
+    view.answers = {Answer::Cancel};
+    window->OnMemTest();
+    EXPECT_EQ(Word(kRegion + 4), 0x901u);
+    EXPECT_EQ(m.checked->maps.size(), maps);
+}
+
+TEST_F(MemoryToolsTest, FailedMappingChangesNothing) {
+    window->OnSelectionChanged(0, 4);
+    window->OnSource();
+    window->OnSelectionChanged(8, 1);
+    window->OnDestination();
+    Fill(kRegion, 16, 0x300);
+    std::string path = TempPath("unmapped");
+    std::remove(path.c_str());
+    m.checked->failMaps = true;
+    window->OnMemCopy();
+    view.answers = {Answer::No};
+    window->OnMemTest();
+    view.files = {path, path};
+    view.answers = {Answer::Yes, Answer::No};
+    window->OnLoadFile();
+    window->OnSaveFile();
+    ASSERT_EQ(view.messages.size(), 7u);
+    const char* captions[] = {"mem copy",  "memory test", "mem test", "memory load",
+                              "load file", "memory save", "save file"};
+    int notices = 0;
+    for (const ShownMessage& message : view.messages) {
+        if (message.kind == MessageKind::Question) continue;
+        EXPECT_EQ(message.text, "unable to map physical address space");
+        ++notices;
+    }
+    EXPECT_EQ(notices, 4);
+    for (size_t i = 0; i < 7; ++i)
+        EXPECT_EQ(view.messages[i].caption, captions[i]);
+    m.checked->failMaps = false;
+    for (uint32_t i = 0; i < 16; ++i)
+        EXPECT_EQ(Word(kRegion + 4 * i), 0x300u + i);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(view.waitCursor, 0);
+}
+
+TEST_F(MemoryToolsTest, LoadOfASixByteFile) {
+    std::string path = TempPath("six");
+    {
+        std::ofstream file(path, std::ios::binary);
+        file.write("\x01\x02\x03\x04\x05\x06", 6);
+    }
+    Fill(kRegion, 4, 0xAABBCCDD);
+    view.files = {path};
+    view.answers = {Answer::Yes};
+    window->OnLoadFile();
+    EXPECT_EQ(view.fileDialogs, std::vector<bool>{false});
+    EXPECT_EQ(view.messages[0].text,
+              "load displayed 1K range ?\nYES= 1K range\n NO= whole range !");
+    EXPECT_EQ(view.messages[0].caption, "memory load");
+    EXPECT_EQ(Word(kRegion), 0x04030201u);
+    EXPECT_EQ(Word(kRegion + 4), 0xAABB0605u);  // the rest of the last word stays
+    EXPECT_EQ(Word(kRegion + 8), 0xAABBCCDFu);
+    EXPECT_EQ(view.waitCursor, 0);
+    std::remove(path.c_str());
+}
+
+TEST_F(MemoryToolsTest, SaveAndLoadTheWholeRange) {
+    std::string path = TempPath("image");
+    Fill(kRegion, 1024, 0x01020304);
+    view.files = {path};
+    view.answers = {Answer::No};
+    window->OnSaveFile();
+    EXPECT_EQ(view.fileDialogs, std::vector<bool>{true});
+    EXPECT_EQ(view.messages[0].caption, "memory save");
+    std::ifstream in(path, std::ios::binary);
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
+                                     std::istreambuf_iterator<char>());
+    ASSERT_EQ(bytes.size(), 4096u);
+    EXPECT_EQ(bytes[0], 0x04);
+    EXPECT_EQ(bytes[3], 0x01);
+    EXPECT_EQ(bytes[4], 0x05);
+
+    Fill(kRegion, 1024, 0);
+    view.files = {path};
+    view.answers = {Answer::No};
+    window->OnLoadFile();
+    for (uint32_t i = 0; i < 1024; i += 97)
+        EXPECT_EQ(Word(kRegion + 4 * i), 0x01020304u + i);
+    EXPECT_EQ(Word(kRegion + 0x1000), 0u);
+    std::remove(path.c_str());
+}
+
+TEST_F(MemoryToolsTest, FileProblemsAndCancels) {
+    // An empty path or Cancel ends the command before anything is mapped.
+    size_t maps = m.checked->maps.size();
+    window->OnLoadFile();
+    view.files = {TempPath("never")};
+    view.answers = {Answer::Cancel};
+    window->OnSaveFile();
+    EXPECT_EQ(m.checked->maps.size(), maps);
+
+    std::string missing = TempPath("missing") + "/none.bin";
+    view.files = {missing};
+    view.answers = {Answer::Yes};
+    window->OnLoadFile();
+    EXPECT_EQ(view.messages.back().text, "failed to open " + missing);
+    EXPECT_EQ(view.messages.back().caption, "load file");
+    view.files = {missing};
+    view.answers = {Answer::Yes};
+    window->OnSaveFile();
+    EXPECT_EQ(view.messages.back().text, "failed to open " + missing);
+    EXPECT_EQ(view.messages.back().caption, "save file");
+    EXPECT_EQ(m.checked->openViews, 0);
+}
+
+#if defined(__linux__)
+// Memory whose upper half answers for its lower half, like a broken address line: the same
+// page mapped twice, one after the other.
+class AliasedMachine : public tvk::Machine {
+  public:
+    explicit AliasedMachine(uint32_t address) : address_(address) {
+        long page = sysconf(_SC_PAGESIZE);
+        size_ = static_cast<uint32_t>(page);
+        int fd = memfd_create("alias", 0);
+        EXPECT_GE(fd, 0);
+        EXPECT_EQ(ftruncate(fd, page), 0);
+        auto* base = static_cast<uint8_t*>(
+            mmap(nullptr, 2 * page, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+        mmap(base, page, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_FIXED, fd, 0);
+        mmap(base + page, page, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_FIXED, fd, 0);
+        close(fd);
+        view_ = base;
+    }
+    ~AliasedMachine() override { munmap(view_, 2 * size_); }
+    uint32_t size() const { return 2 * size_; }
+
+    bool readConfig(uint8_t, uint8_t, uint8_t, uint16_t, uint32_t&) override { return false; }
+    void writeConfig(uint8_t, uint8_t, uint8_t, uint16_t, uint32_t) override {}
+    bool readPort(uint32_t, uint32_t&) override { return false; }
+    bool writePort(uint32_t, uint32_t) override { return false; }
+    void* mapPhysical(uint32_t address, uint32_t length) override {
+        if (address < address_ || uint64_t(address) + length > uint64_t(address_) + size()) {
+            return nullptr;
+        }
+        return view_ + (address - address_);
+    }
+    void unmapPhysical(void*, uint32_t) override {}
+
+  private:
+    uint32_t address_;
+    uint32_t size_ = 0;
+    uint8_t* view_ = nullptr;
+};
+
+TEST(MemoryToolsFaults, WholeRangeTestReportsTheFirst19Differences) {
+    auto machine = std::make_unique<AliasedMachine>(kRam);
+    uint32_t size = machine->size();
+    tvk::InstallMachine(std::move(machine));
+    FakeBarSpaceView view;
+    BarSpaceWindow window(view, kRam, 0u - size);
+    window.Open();
+    view.answers = {Answer::No};
+    window.OnMemTest();
+    // Each word of the lower half reads what was written to its alias in the upper half.
+    uint32_t half = size / 8;
+    std::string expected = "!!  Errors found: " + std::to_string(half) + "  !!\n";
+    for (uint32_t j = 0; j < 19; ++j) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%2u: a=%08x dexp=%08x dis=%08x\n", j + 1, j,
+                      TestPatternValue(j), TestPatternValue(j + half));
+        expected += line;
+    }
+    ASSERT_FALSE(view.messages.empty());
+    EXPECT_EQ(view.messages.back().text, expected);
+    EXPECT_EQ(view.messages.back().kind, MessageKind::Notice);
+
+    // The 1K test on the same memory highlights the lines that differ.
+    window.OnAutoReadMemory(true);
+    view.answers = {Answer::Yes};
+    window.OnMemTest();
+    if (size > 1024) {
+        // The displayed KB lies in the lower half: the upper half is not written, nothing differs.
+        EXPECT_EQ(view.messages.back().text, "No Errors !!");
+    }
+    tvk::InstallMachine(nullptr);
+}
+#endif
+
+}  // namespace
+}  // namespace bexa::test
