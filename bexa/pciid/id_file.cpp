@@ -65,7 +65,8 @@ int HexValue(char c) {
     return -1;
 }
 
-constexpr std::size_t kMaxTextBytes = std::numeric_limits<int32_t>::max();
+static_assert(kIdFileMaxEntries <= std::numeric_limits<int32_t>::max(),
+              "entry numbers of the index are 31 bits");
 
 constexpr uint64_t ChildKey(std::size_t parentIndex, uint16_t id) {
     return (static_cast<uint64_t>(parentIndex) << 16) | id;
@@ -114,15 +115,17 @@ IdFileList IdFileList::Read(std::FILE* file, std::string* firstLines) {
         const char* text;
         std::size_t length;
         if (!ParseIdFileLine(cline, &kind, &id, &text, &length)) continue;
-        // The index keeps entry numbers in 31 bits; every entry takes at least one byte of
-        // texts_, so capping that keeps them in range. A file beyond it ends there.
-        if (list.texts_.size() + length + 1 > kMaxTextBytes) break;
+        if (list.entries_.size() == kIdFileMaxEntries ||
+            list.texts_.size() + length + 1 > kIdFileMaxTextBytes) {
+            break;
+        }
         textOffsets.push_back(list.texts_.size());
         list.texts_.insert(list.texts_.end(), text, text + length);
         list.texts_.push_back('\0');
         list.entries_.push_back({kind, id, nullptr});
     }
     list.texts_.shrink_to_fit();
+    list.entries_.shrink_to_fit();
     for (std::size_t i = 0; i < list.entries_.size(); ++i) {
         list.entries_[i].text = list.texts_.data() + textOffsets[i];
     }
@@ -165,6 +168,12 @@ void IdFileList::BuildIndex() {
                                   [](const auto& a, const auto& b) { return a.first == b.first; }),
                       firstChild_.end());
     firstChild_.shrink_to_fit();
+}
+
+std::size_t IdFileList::MemoryUsed() const {
+    return entries_.capacity() * sizeof(IdFileEntry) + texts_.capacity() +
+           firstVendor_.capacity() * sizeof(int32_t) +
+           firstChild_.capacity() * sizeof(firstChild_[0]);
 }
 
 const IdFileEntry* IdFileList::FindChild(const IdFileEntry* parent, uint16_t id) const {

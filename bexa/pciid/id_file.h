@@ -27,6 +27,11 @@ struct IdFileEntry {
 
 // A line of the file is cut after this many characters; the rest is read as the next line.
 inline constexpr std::size_t kIdFileLineLimit = 511;
+// Safety limits far beyond any real list (the full public list gives about 42,000 entries and
+// 1.5 MB of text): a file that would exceed either ends there, as at a read error. They keep
+// the memory a junk file can take bounded.
+inline constexpr std::size_t kIdFileMaxEntries = std::size_t{1} << 22;
+inline constexpr std::size_t kIdFileMaxTextBytes = std::size_t{1} << 27;
 
 class IdFileList {
   public:
@@ -42,6 +47,8 @@ class IdFileList {
     IdFileList& operator=(const IdFileList&) = delete;
 
     const std::vector<IdFileEntry>& Entries() const { return entries_; }
+    // Bytes held by the list and its index.
+    std::size_t MemoryUsed() const;
 
     // Indexed searches; nullptr when nothing matches.
     // Vendor: the first V entry with the id anywhere in the list.

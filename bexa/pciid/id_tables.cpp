@@ -28,24 +28,32 @@ const DeviceRow* FindDeviceRowLinear(std::span<const DeviceRow> table, uint16_t 
     return nullptr;
 }
 
-const VendorRow* FindBuiltInVendor(uint16_t vendorId) {
+const VendorRow* FindVendorRowSorted(std::span<const VendorRow> sortedRows, uint16_t vendorId) {
     if (vendorId == kEndRowVendorId) return nullptr;
-    const VendorRow* first = VendorTable;
-    const VendorRow* last = VendorTable + VendorTableSize - 1;  // the end row
-    const VendorRow* it = std::lower_bound(
-        first, last, vendorId, [](const VendorRow& row, uint16_t id) { return row.vendorId < id; });
-    return it != last && it->vendorId == vendorId ? it : nullptr;
+    auto it = std::lower_bound(sortedRows.begin(), sortedRows.end(), vendorId,
+                               [](const VendorRow& row, uint16_t id) { return row.vendorId < id; });
+    return it != sortedRows.end() && it->vendorId == vendorId ? &*it : nullptr;
+}
+
+const DeviceRow* FindDeviceRowSorted(std::span<const DeviceRow> sortedRows, uint16_t vendorId,
+                                     uint16_t deviceId) {
+    if (vendorId == kEndRowVendorId) return nullptr;
+    const uint32_t key = (uint32_t{vendorId} << 16) | deviceId;
+    auto it = std::lower_bound(sortedRows.begin(), sortedRows.end(), key,
+                               [](const DeviceRow& row, uint32_t k) {
+                                   return ((uint32_t{row.vendorId} << 16) | row.deviceId) < k;
+                               });
+    return it != sortedRows.end() && it->vendorId == vendorId && it->deviceId == deviceId ? &*it
+                                                                                          : nullptr;
+}
+
+// The end row is the last row of each built-in table.
+const VendorRow* FindBuiltInVendor(uint16_t vendorId) {
+    return FindVendorRowSorted(BuiltInVendorTable().first(VendorTableSize - 1), vendorId);
 }
 
 const DeviceRow* FindBuiltInDevice(uint16_t vendorId, uint16_t deviceId) {
-    if (vendorId == kEndRowVendorId) return nullptr;
-    const DeviceRow* first = DeviceTable;
-    const DeviceRow* last = DeviceTable + DeviceTableSize - 1;  // the end row
-    const uint32_t key = (uint32_t{vendorId} << 16) | deviceId;
-    const DeviceRow* it = std::lower_bound(first, last, key, [](const DeviceRow& row, uint32_t k) {
-        return ((uint32_t{row.vendorId} << 16) | row.deviceId) < k;
-    });
-    return it != last && it->vendorId == vendorId && it->deviceId == deviceId ? it : nullptr;
+    return FindDeviceRowSorted(BuiltInDeviceTable().first(DeviceTableSize - 1), vendorId, deviceId);
 }
 
 }  // namespace bexa

@@ -43,8 +43,13 @@ const VendorRow* FindVendorRowLinear(std::span<const VendorRow> table, uint16_t 
 const DeviceRow* FindDeviceRowLinear(std::span<const DeviceRow> table, uint16_t vendorId,
                                      uint16_t deviceId);
 
-// The same answers for the built-in tables by bisection: their rows are sorted, and the first
-// of equal keys is the row a scan from the top finds.
+// The same answers by bisection for rows sorted as the built-in tables are (end row left
+// out): the first of equal keys is the row a scan from the top finds.
+const VendorRow* FindVendorRowSorted(std::span<const VendorRow> sortedRows, uint16_t vendorId);
+const DeviceRow* FindDeviceRowSorted(std::span<const DeviceRow> sortedRows, uint16_t vendorId,
+                                     uint16_t deviceId);
+
+// The built-in tables searched by bisection.
 const VendorRow* FindBuiltInVendor(uint16_t vendorId);
 const DeviceRow* FindBuiltInDevice(uint16_t vendorId, uint16_t deviceId);
 
