@@ -309,6 +309,8 @@ bool Parser::regionLine(const std::string& s) {
     if (Matches(s, "\tRegion ") && s.size() > 9 && s[8] >= '0' && s[8] <= '5' && s[9] == ':') {
         bar = s[8] - '0';
     } else if (Matches(s, "\tExpansion ROM at ")) {
+        // A [virtual] ROM is the kernel's shadow copy, not a ROM BAR of the function.
+        if (s.find("[virtual]") != std::string::npos) return true;
         bar = kRomBar;
     } else {
         return false;

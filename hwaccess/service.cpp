@@ -36,40 +36,37 @@ std::string Trim(const std::string& text) {
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
-// The configured source: TRAVIK_MACHINE, else the first line of travik.cfg beside the
-// program (a relative file path there is taken relative to the program's folder), else the
-// platform default.
-std::string ConfiguredSource() {
-    std::string source = Trim(EnvironmentValue("TRAVIK_MACHINE"));
-    if (!source.empty()) return source;
-    const std::string folder = ProgramDirectory();
-    if (!folder.empty()) {
-        std::ifstream cfg(JoinPath(folder, "travik.cfg"));
-        std::string line;
-        if (cfg && std::getline(cfg, line)) {
-            source = Trim(line);
-            if (!source.empty()) {
-                if (source != "embedded" && source != "live" && !IsAbsolutePath(source))
-                    source = JoinPath(folder, source);
-                return source;
-            }
-        }
-    }
-    return DefaultMachineSource();
-}
-
 // Caller holds the mutex.
 Machine* MachineLocked(ServiceState& s) {
     if (!s.selected) {
         s.selected = true;
         std::string error;
-        s.machine = OpenMachine(ConfiguredSource(), error);
+        s.machine = OpenMachine(
+            SelectMachineSource(EnvironmentValue("TRAVIK_MACHINE"), ProgramDirectory()), error);
         s.selectionError = s.machine ? std::string() : error;
     }
     return s.machine.get();
 }
 
 }  // namespace
+
+std::string SelectMachineSource(const std::string& environment, const std::string& programFolder) {
+    std::string source = Trim(environment);
+    if (!source.empty()) return source;
+    if (!programFolder.empty()) {
+        std::ifstream cfg(JoinPath(programFolder, "travik.cfg"));
+        std::string line;
+        if (cfg && std::getline(cfg, line)) {
+            source = Trim(line);
+            if (!source.empty()) {
+                if (source != "embedded" && source != "live" && !IsAbsolutePath(source))
+                    source = JoinPath(programFolder, source);
+                return source;
+            }
+        }
+    }
+    return DefaultMachineSource();
+}
 
 Machine* CurrentMachine() {
     ServiceState& s = State();

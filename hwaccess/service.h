@@ -30,4 +30,9 @@ void InstallMachine(std::unique_ptr<Machine> machine);
 // The message of the last failed automatic selection, empty when it succeeded.
 std::string SelectionError();
 
+// The selection rule on its own: `environment` (the value of TRAVIK_MACHINE) when it is not
+// blank, else the first line of travik.cfg in `programFolder` when it is not blank (a relative
+// file path there is taken relative to `programFolder`), else the platform default.
+std::string SelectMachineSource(const std::string& environment, const std::string& programFolder);
+
 }  // namespace tvk
