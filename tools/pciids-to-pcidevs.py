@@ -10,7 +10,7 @@ folder ("-" writes to standard output). See docs/pci-ids.md.
 Output format, one entry per line, LF line ends, Windows-1252 text:
 
     V 8086 Intel Corporation              a vendor
-    D 100e 82540EM Gigabit Ethernet       a device of the vendor above
+    D 100e 82540EM Gigabit Ethernet Controller   a device of the vendor above
     O 1014 IBM                            a subsystem vendor of the device above
     S 0269 iSeries 1000/100/10 Ethernet   a subsystem of that subsystem vendor
 
