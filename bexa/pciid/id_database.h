@@ -1,6 +1,12 @@
 // Vendor, device and subsystem names: built-in tables, supplemented by the ID file pcidevs.txt.
 // Every lookup returns a text (a fixed one when nothing matches) that stays valid until the
-// ID file is loaded again or freed.
+// ID file is loaded again or freed. Texts are 8-bit (Windows-1252). docs/pci-ids.md gives the
+// sources each lookup asks, in order; the first match answers even when its text is empty.
+//
+// A caller naming a function whose subsystem vendor id is 0 (every PCI-to-PCI bridge) does not
+// ask: its subsystem vendor name is " --------------" and its subsystem name is empty.
+//
+// Not thread-safe: the program loads, asks and frees on its user-interface thread.
 #pragma once
 
 #include <cstdint>
@@ -16,10 +22,13 @@ const char* SubsystemName(uint16_t vendorId, uint16_t deviceId, uint16_t subVend
                           uint16_t subsystemId);
 
 // Reads the ID file (default "pcidevs.txt" in the current directory), replacing any list
-// loaded before. A missing file leaves the list empty.
+// loaded before. A file that cannot be opened leaves no list: only the built-in tables answer.
 void LoadIdFile(const char* path = "pcidevs.txt");
+// Releases the list; later lookups use the built-in tables only. A second call does nothing.
 void FreeIdFile();
-// The first three lines of the loaded ID file, as built by LoadIdFile.
+// "Version of pcidevs.txt:\n" and the file's first three lines, each followed by "\n", or
+// "  no file pcidevs.txt found" after them; as built by the last LoadIdFile (kept after
+// FreeIdFile), empty before the first.
 const char* IdFileVersionText();
 
 }  // namespace bexa
