@@ -23,6 +23,7 @@ Both tables end with a row of vendor id FFFF that never matches.
 
 Text encoding
 -------------
+Runs of white space in a name (tabs included) become one blank.
 The list is UTF-8; Bexa's texts are 8-bit Windows-1252. A character that Windows-1252 has is
 kept; any other is replaced by its compatibility decomposition without accents when that is
 plain ASCII (for example "\u0151" becomes "o"), otherwise by "?". Texts are cut to their limits
@@ -190,11 +191,11 @@ def read_pci_ids(path):
             m = re.match(r"^([0-9a-fA-F]{4})\s+(.*)$", line)
             if m:
                 vendor = int(m.group(1), 16)
-                vendors.append((vendor, m.group(2).strip()))
+                vendors.append((vendor, " ".join(m.group(2).split())))
                 continue
             m = re.match(r"^\t([0-9a-fA-F]{4})\s+(.*)$", line)
             if m and vendor is not None:
-                devices.append((vendor, int(m.group(1), 16), m.group(2).strip()))
+                devices.append((vendor, int(m.group(1), 16), " ".join(m.group(2).split())))
     return version, vendors, devices
 
 
