@@ -254,7 +254,7 @@ ScrollCode ToScrollCode(int code, bool& known) {
     }
 }
 
-INT_PTR OnHScroll(HWND dialog, HWND bar, int code) {
+INT_PTR OnHScroll(HWND dialog, HWND bar, int code, int thumbPosition) {
     BarSpaceDialog* state = DialogOf(dialog);
     if (state == nullptr || bar == nullptr) return FALSE;
     int control = GetDlgCtrlID(bar);
@@ -262,12 +262,9 @@ INT_PTR OnHScroll(HWND dialog, HWND bar, int code) {
     bool known = false;
     ScrollCode scrollCode = ToScrollCode(code, known);
     if (!known) return FALSE;
-    SCROLLINFO info{};
-    info.cbSize = sizeof info;
-    info.fMask = SIF_TRACKPOS;
-    GetScrollInfo(bar, SB_CTL, &info);
+    // The bars reach at most 2047, so the 16-bit thumb position of the message is enough.
     state->window->OnScroll(control == IDC_BAR_KB_SCROLL ? RangeBar::Kb : RangeBar::Mb, scrollCode,
-                            info.nTrackPos);
+                            thumbPosition);
     return TRUE;
 }
 
@@ -284,7 +281,8 @@ INT_PTR CALLBACK BarSpaceDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         case WM_COMMAND:
             return OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
         case WM_HSCROLL:
-            return OnHScroll(dialog, reinterpret_cast<HWND>(lParam), LOWORD(wParam));
+            return OnHScroll(dialog, reinterpret_cast<HWND>(lParam), LOWORD(wParam),
+                             HIWORD(wParam));
         case WM_CLOSE:
             return OnClose(dialog);
         case WM_NCDESTROY:

@@ -240,6 +240,40 @@ TEST(BarSpaceSelection, AnchorValueAndTexts) {
     EXPECT_EQ(ioView.text(IDC_BAR_VALUE), "x11223344");
 }
 
+TEST(BarSpaceEmbeddedMachine, CaptureCardMemoryAndPorts) {
+    std::string error;
+    auto owned = tvk::OpenMachine("embedded", error);
+    ASSERT_TRUE(owned) << error;
+    tvk::Machine& machine = *owned;
+    tvk::InstallMachine(std::move(owned));
+    // The capture function 01:05.0: BAR 0 16 MB prefetchable memory, BAR 1 32 I/O ports.
+    uint32_t bar0 = 0;
+    uint32_t bar1 = 0;
+    ASSERT_TRUE(machine.readConfig(1, 5, 0, 0x10, bar0));
+    ASSERT_TRUE(machine.readConfig(1, 5, 0, 0x14, bar1));
+    PokeWord(machine, (bar0 & ~0xFu) + 0x300800, 0x41424300);
+
+    FakeBarSpaceView view;
+    BarSpaceWindow memory(view, bar0, 0xFF000008);
+    memory.Open();
+    memory.OnAutoReadMemory(true);
+    EXPECT_EQ(view.text(IDC_BAR_SPACE), "Memory Space type0 (prefetchable)");
+    EXPECT_EQ(view.text(IDC_BAR_RANGE), "range : ff000000 = 16 MByte");
+    memory.OnScroll(RangeBar::Kb, ScrollCode::ThumbTrack, 2);
+    memory.OnScroll(RangeBar::Mb, ScrollCode::ThumbTrack, 3);
+    memory.OnScroll(RangeBar::Mb, ScrollCode::EndScroll, 0);
+    EXPECT_EQ(memory.viewOffset(), 0x300800u);
+    EXPECT_EQ(view.lines[0], " 41424300  <x00300800>  .CBA");
+
+    FakeBarSpaceView ioView;
+    BarSpaceWindow io(ioView, bar1, 0xFFFFFFE1);
+    io.Open();
+    EXPECT_EQ(ioView.text(IDC_BAR_SPACE), "IO Space ");
+    EXPECT_EQ(ioView.text(IDC_BAR_RANGE), "range : ffffffe0 = 32 Byte");
+    EXPECT_EQ(ioView.lines.size(), 8u);
+    EXPECT_TRUE(ioView.messages.empty());
+}
+
 class BarSpaceWrite : public ::testing::Test {
   protected:
     void SetUp() override {
