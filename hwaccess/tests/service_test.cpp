@@ -196,8 +196,8 @@ TEST(MachineSelection, EnvironmentThenConfigFileThenDefault) {
     EXPECT_EQ(SelectMachineSource("", dir), "embedded");
     EXPECT_EQ(SelectMachineSource("/x/dump.txt", dir), "/x/dump.txt");
 
-    test::WriteFile(folder.file("travik.cfg"), "  dumps/box.txt  \n");
-    EXPECT_EQ(SelectMachineSource("", dir), (folder.path() / "dumps" / "box.txt").string());
+    test::WriteFile(folder.file("travik.cfg"), "  box.txt  \n");  // beside the program
+    EXPECT_EQ(SelectMachineSource("", dir), (folder.path() / "box.txt").string());
 
     test::WriteFile(folder.file("travik.cfg"), "\nembedded\n");  // blank first line
     EXPECT_EQ(SelectMachineSource("", dir), fallback);
