@@ -124,7 +124,7 @@ class LiveMachine : public Machine {
     }
 
     std::string folder(uint32_t key) const {
-        char name[16];
+        char name[32];
         std::snprintf(name, sizeof name, "0000:%02x:%02x.%x", key >> 8, (key >> 3) & 31, key & 7);
         return root_ + "/" + name;
     }

@@ -226,7 +226,7 @@ uint64_t FitSize(uint64_t size, bool io, bool wide, bool rom) {
 
 class Parser {
   public:
-    Parser(const std::string& name) : name_(name) {}
+    explicit Parser(const std::string& name) : name_(name) {}
 
     std::unique_ptr<SimMachine> parse(const std::string& text, std::string& error);
 

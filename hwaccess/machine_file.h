@@ -1,6 +1,6 @@
 // Machine sources: `lspci -x`, `-xxx` and `-xxxx` dumps exactly as lspci writes them (with or
 // without the domain, with the descriptive lines of `lspci -vv` between the hex blocks), plus
-// annotation lines for what a dump lacks. The format is described in docs/machine-files.md
+// annotation lines for what a dump lacks. The format is described in docs/embedded-machine.md
 // (BAR size rule, annotation syntax). Loading is all or nothing: a bad file gives an error
 // "NAME:LINE: message" and no machine.
 #pragma once
