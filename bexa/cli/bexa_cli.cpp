@@ -1,0 +1,225 @@
+#include "bexa_cli.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+#include "device_list.h"
+#include "id_database.h"
+#include "listing.h"
+#include "memory_tree.h"
+#include "service.h"
+
+namespace bexa {
+
+namespace {
+
+const char kUsage[] =
+    "usage: bexa list [--machine SOURCE] [-n 16|64] [--registers] [--ids PATH] [-o FILE]\n"
+    "       bexa --help\n";
+
+const char kHelp[] =
+    "Lists the PCI bus: every function reachable through configuration mechanism #1, as a\n"
+    "tree under \"host CPU\", each line indented by one \":  \" per bridge above it.\n"
+    "\n"
+    "commands:\n"
+    "  list            the device listing, as Bexa's \"write to file\" writes it\n"
+    "\n"
+    "options:\n"
+    "  --machine SOURCE  live (this machine, through sysfs), embedded (the built-in simulated\n"
+    "                    machine) or the path of an lspci -x, -xxx or -xxxx dump; without it\n"
+    "                    TRAVIK_MACHINE, travik.cfg or the default machine is used\n"
+    "  -n 16|64          configuration dwords read per function (default 16)\n"
+    "  --registers       follow each function's line with its register dump\n"
+    "  --ids PATH        the ID file with vendor and device names (default: pcidevs.txt in\n"
+    "                    the current directory, when present)\n"
+    "  -o FILE           write to FILE instead of standard output\n"
+    "  --stats           report functions, configuration reads and time on standard error\n"
+    "  --help            show this text\n"
+    "\n"
+    "exit status: 0 done, 1 machine, ID file or output file failed, 2 wrong usage\n";
+
+struct Options {
+    std::string command;
+    std::optional<std::string> machine;
+    std::optional<std::string> ids;
+    std::optional<std::string> output;
+    int registerCount = 16;
+    bool registers = false;
+    bool stats = false;
+    bool help = false;
+};
+
+// Parses `args`; on a usage error returns false with `error` set.
+bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string arg = args[i];
+        std::optional<std::string> inlineValue;
+        if (arg.rfind("--", 0) == 0) {
+            const size_t eq = arg.find('=');
+            if (eq != std::string::npos) {
+                inlineValue = arg.substr(eq + 1);
+                arg.resize(eq);
+            }
+        }
+        auto value = [&](std::string& out) {
+            if (inlineValue) {
+                out = *inlineValue;
+                return true;
+            }
+            if (i + 1 >= args.size()) {
+                error = "option " + arg + " needs a value";
+                return false;
+            }
+            out = args[++i];
+            return true;
+        };
+        auto flag = [&] {
+            if (inlineValue) error = "option " + arg + " takes no value";
+            return !inlineValue;
+        };
+        std::string v;
+        if (arg == "--help" || arg == "-h") {
+            if (!flag()) return false;
+            options.help = true;
+        } else if (arg == "--machine") {
+            if (!value(v)) return false;
+            options.machine = v;
+        } else if (arg == "--ids") {
+            if (!value(v)) return false;
+            options.ids = v;
+        } else if (arg == "-o" || arg == "--output") {
+            if (!value(v)) return false;
+            options.output = v;
+        } else if (arg == "-n") {
+            if (!value(v)) return false;
+            if (v != "16" && v != "64") {
+                error = "-n takes 16 or 64, not \"" + v + "\"";
+                return false;
+            }
+            options.registerCount = std::stoi(v);
+        } else if (arg == "--registers") {
+            if (!flag()) return false;
+            options.registers = true;
+        } else if (arg == "--stats") {
+            if (!flag()) return false;
+            options.stats = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            error = "unknown option " + arg;
+            return false;
+        } else if (options.command.empty()) {
+            options.command = arg;
+        } else {
+            error = "unexpected argument \"" + arg + "\"";
+            return false;
+        }
+    }
+    if (options.help) return true;
+    if (options.command.empty()) {
+        error = "no command given";
+        return false;
+    }
+    if (options.command != "list") {
+        error = "unknown command \"" + options.command + "\"";
+        return false;
+    }
+    return true;
+}
+
+// Makes the machine the service reaches; false with a message on `err`.
+bool SelectMachine(const Options& options, std::FILE* err) {
+    if (options.machine) {
+        std::string error;
+        std::unique_ptr<tvk::Machine> machine = tvk::OpenMachine(*options.machine, error);
+        if (!machine) {
+            std::fprintf(err, "bexa: %s\n", error.c_str());
+            return false;
+        }
+        tvk::InstallMachine(std::move(machine));
+        return true;
+    }
+    if (!tvk::CurrentMachine()) {
+        std::fprintf(err, "bexa: no machine to reach: %s\n", tvk::SelectionError().c_str());
+        return false;
+    }
+    return true;
+}
+
+bool LoadIds(const Options& options, std::FILE* err) {
+    if (!options.ids) {
+        LoadIdFile("pcidevs.txt");
+        return true;
+    }
+    std::FILE* probe = std::fopen(options.ids->c_str(), "r");
+    if (!probe) {
+        std::fprintf(err, "bexa: cannot read ID file %s: %s\n", options.ids->c_str(),
+                     std::strerror(errno));
+        return false;
+    }
+    std::fclose(probe);
+    LoadIdFile(options.ids->c_str());
+    return true;
+}
+
+// Writes `text` to the output file or `out`; false with a message on `err`.
+bool WriteOutput(const Options& options, const std::string& text, std::FILE* out, std::FILE* err) {
+    if (!options.output) {
+        const bool ok =
+            std::fwrite(text.data(), 1, text.size(), out) == text.size() && std::fflush(out) == 0;
+        if (!ok) std::fprintf(err, "bexa: error writing standard output\n");
+        return ok;
+    }
+    const char* path = options.output->c_str();
+    std::FILE* file = std::fopen(path, "w");
+    if (!file) {
+        std::fprintf(err, "bexa: can't open file %s: %s\n", path, std::strerror(errno));
+        return false;
+    }
+    bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    ok = (std::fclose(file) == 0) && ok;
+    if (!ok) std::fprintf(err, "bexa: error writing %s\n", path);
+    return ok;
+}
+
+}  // namespace
+
+int RunBexa(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    Options options;
+    std::string error;
+    if (!ParseOptions(args, options, error)) {
+        std::fprintf(err, "bexa: %s\n%s", error.c_str(), kUsage);
+        return kExitUsage;
+    }
+    if (options.help) {
+        std::fprintf(out, "%s\n%s", kUsage, kHelp);
+        return kExitOk;
+    }
+    if (!SelectMachine(options, err)) return kExitFailure;
+    if (!LoadIds(options, err)) return kExitFailure;
+
+    const auto start = std::chrono::steady_clock::now();
+    const uint64_t readsBefore = ConfigReadCount();
+    MemoryTree tree;
+    std::unique_ptr<PciDeviceList> list =
+        BuildDeviceList(tree, AccessMode::Ports, options.registerCount);
+    std::string text;
+    AppendListing(tree, *list, options.registerCount, options.registers, text);
+    const bool written = WriteOutput(options, text, out, err);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+
+    if (list->dropped > 0) {
+        std::fprintf(err, "bexa: more than %d functions; %d not listed\n",
+                     PciDeviceList::kMaxEntries, list->dropped);
+    }
+    if (options.stats) {
+        std::fprintf(err, "bexa: %d functions, %llu configuration reads, %.3f ms\n", list->Count(),
+                     static_cast<unsigned long long>(ConfigReadCount() - readsBefore),
+                     std::chrono::duration<double, std::milli>(elapsed).count());
+    }
+    FreeIdFile();
+    return written ? kExitOk : kExitFailure;
+}
+
+}  // namespace bexa

@@ -1,0 +1,120 @@
+#include "bexa_cli.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace bexa {
+namespace {
+
+const std::string kData = BEXA_TEST_DATA;
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string ReadBack(std::FILE* file) {
+    std::string text;
+    std::rewind(file);
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        text.append(buffer, n);
+    return text;
+}
+
+struct RunResult {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+RunResult Bexa(const std::vector<std::string>& args) {
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    RunResult run{RunBexa(args, out, err), ReadBack(out), ReadBack(err)};
+    std::fclose(out);
+    std::fclose(err);
+    return run;
+}
+
+TEST(BexaCli, ListsADumpExactlyAsTheListingFile) {
+    const RunResult run = Bexa(
+        {"list", "--machine", kData + "/small_bus.lspci", "--ids", kData + "/small_bus_ids.txt"});
+    EXPECT_EQ(run.code, kExitOk) << run.err;
+    EXPECT_EQ(run.out, ReadFile(kData + "/small_bus.lis"));
+    EXPECT_EQ(run.err, "");
+}
+
+TEST(BexaCli, WritesRegistersToAnOutputFile) {
+    const std::string path = testing::TempDir() + "bexa_cli_test.lis";
+    const RunResult run = Bexa({"list", "--registers", "--machine=" + kData + "/small_bus.lspci",
+                                "--ids", kData + "/small_bus_ids.txt", "-o", path});
+    EXPECT_EQ(run.code, kExitOk) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(ReadFile(path), ReadFile(kData + "/small_bus_registers.lis"));
+}
+
+TEST(BexaCli, SixtyFourRegistersPerFunction) {
+    const RunResult run =
+        Bexa({"list", "-n", "64", "--registers", "--machine", kData + "/small_bus.lspci"});
+    ASSERT_EQ(run.code, kExitOk) << run.err;
+    size_t lines = 0;
+    for (char c : run.out)
+        lines += c == '\n';
+    EXPECT_EQ(lines, 1u + 8u * 65u);
+}
+
+TEST(BexaCli, HelpGoesToStandardOutput) {
+    const RunResult run = Bexa({"--help"});
+    EXPECT_EQ(run.code, kExitOk);
+    EXPECT_NE(run.out.find("usage: bexa list"), std::string::npos);
+    EXPECT_EQ(run.err, "");
+}
+
+TEST(BexaCli, UsageErrorsExitWithTwo) {
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"lsit"},
+        {"list", "-n", "32"},
+        {"list", "-n"},
+        {"list", "--machine"},
+        {"list", "--colour"},
+        {"list", "extra"},
+        {"list", "--registers=yes"},
+    };
+    for (const auto& args : cases) {
+        const RunResult run = Bexa(args);
+        EXPECT_EQ(run.code, kExitUsage) << (args.empty() ? "" : args.back());
+        EXPECT_NE(run.err.find("usage: bexa"), std::string::npos);
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+TEST(BexaCli, MachineAndFileFailuresExitWithOne) {
+    const std::string missing = testing::TempDir() + "no-such-dir/x";
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{"list", "--machine", missing}, "no-such-dir"},
+        {{"list", "--machine", kData + "/small_bus_ids.txt"}, "small_bus_ids.txt"},
+        {{"list", "--machine", "embedded", "--ids", missing}, "cannot read ID file"},
+        {{"list", "--machine", "embedded", "-o", missing}, "can't open file"},
+    };
+    for (const Case& c : cases) {
+        const RunResult run = Bexa(c.args);
+        EXPECT_EQ(run.code, kExitFailure) << c.message;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+}  // namespace
+}  // namespace bexa
