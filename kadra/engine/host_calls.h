@@ -1,0 +1,29 @@
+// The calls into the host program that a run makes besides drawing and the results text:
+// dispatching pending messages (so that the Stop command gets through), the wait cursor and
+// the message box of the notify option. The window program installs its own; the native
+// program and the tests install theirs or keep the defaults, which do nothing.
+#pragma once
+
+#include <functional>
+
+#include "ktext.h"
+
+namespace kadra {
+
+struct HostCalls {
+    // Dispatches every pending message without waiting.
+    std::function<void()> serviceMessageQueue;
+    // Shows (true) or takes back (false) the wait cursor.
+    std::function<void(bool)> setWaitCursor;
+    // A modal box with one button; returns when the user has closed it.
+    std::function<void(const KText& text, const KText& caption)> messageBox;
+};
+
+// Installs the host's calls; empty members do nothing.
+void InstallHostCalls(const HostCalls& calls);
+
+void ServiceMessageQueue();
+void SetWaitCursor(bool on);
+void ShowMessageBox(const KText& text, const KText& caption);
+
+}  // namespace kadra

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include "data_test.h"
+#include "engine_fixture.h"
+#include "run_state.h"
+#include "transfer_buffer.h"
+
+namespace kadra::testing {
+namespace {
+
+const KText kVerify1 = L"C:\\verify1.TMP";
+const KText kVerify2 = L"C:\\verify2.TMP";
+constexpr uint64_t kSize = 4194304;  // 64 chunks
+
+class DataTestTest : public EngineTest {};
+
+TEST_F(DataTestTest, PatternFillAndCheckCountDifferingBytes) {
+    std::vector<uint8_t> buffer(1024);
+    dataErrorCount = 7;
+    FillPattern(buffer.data(), buffer.size());
+    EXPECT_EQ(dataErrorCount, 0u);
+    EXPECT_EQ(buffer[255], 255);
+    EXPECT_EQ(buffer[256], 0);
+    EXPECT_EQ(buffer[700], 700 % 256);
+    CheckPattern(buffer.data(), buffer.size());
+    EXPECT_EQ(dataErrorCount, 0u);
+    buffer[3] ^= 1;
+    buffer[600] = 0;
+    buffer[601] = 0;
+    CheckPattern(buffer.data(), buffer.size());
+    EXPECT_EQ(dataErrorCount, 3u);
+}
+
+TEST_F(DataTestTest, AHealthyDiskWritesCopiesComparesAndCleansUp) {
+    EXPECT_TRUE(DataReliabilityTest(2, kSize));
+    EXPECT_EQ(ResultsText(), L"\r\nNo data errors found.");
+    EXPECT_EQ(sink.shown.front().text, L"Testing for data reliability ...");
+    // 64 chunks written, 64 read and 64 written in the copy, 2 x 64 read in the compare.
+    EXPECT_EQ(files.transfers.size(), 64u * 5);
+    for (const FakeTransfer& t : files.transfers)
+        EXPECT_EQ(t.length, kDataChunkSize);
+    ASSERT_EQ(files.opens.size(), 5u);
+    for (const FakeOpen& open : files.opens) {
+        EXPECT_TRUE(open.mode.unbuffered);
+        EXPECT_FALSE(open.mode.shareRead || open.mode.shareWrite || open.mode.sequential ||
+                     open.mode.overlapped);
+    }
+    EXPECT_EQ(files.opens[0].path, kVerify1);
+    EXPECT_EQ(files.opens[2].path, kVerify2);
+    EXPECT_TRUE(files.files.empty()) << "both files deleted";
+    EXPECT_EQ(files.deleted, (std::vector<KText>{kVerify1, kVerify2}));
+    EXPECT_EQ(runState.busy, 0);
+    EXPECT_EQ(cursor, (std::vector<bool>{true, false}));
+}
+
+TEST_F(DataTestTest, CountsBytesAndChunksThatDiffer) {
+    struct Case {
+        const wchar_t* path;
+        uint32_t count;
+    };
+    // A byte flipped in verify2 during the copy: once as a byte, once as a differing chunk.
+    // A byte flipped in verify1 while writing: in the copy, and in both files when comparing.
+    for (const Case& c : {Case{L"C:\\verify2.TMP", 2}, Case{L"C:\\verify1.TMP", 3}}) {
+        files.transfers.clear();
+        files.afterTransfer = [&](const FakeTransfer& t) {
+            if (t.write && t.path == c.path && t.offset == 65536 * 9) {
+                files.files[t.path][t.offset + 100] ^= 0x10;
+            }
+        };
+        EXPECT_FALSE(DataReliabilityTest(2, kSize));
+        EXPECT_EQ(dataErrorCount, c.count) << c.path;
+        EXPECT_EQ(ResultsText(), L"\r\nWARNING! " + std::to_wstring(c.count) +
+                                     L" data errors detected!\r\n\r\nPlease check cables and bus "
+                                     L"termination!");
+    }
+}
+
+TEST_F(DataTestTest, AFileThatCannotBeOpenedIsTold) {
+    files.openErrors[kVerify1] = 5;
+    EXPECT_FALSE(DataReliabilityTest(2, kSize));
+    EXPECT_EQ(ResultsText(),
+              L"Testing for data reliability ...C:\\verify1.TMPverify: file open error\r\n");
+    EXPECT_EQ(files.deleted.size(), 2u);
+}
+
+TEST_F(DataTestTest, WhenTheCopyCannotBeCreatedBothFilesAreDeleted) {
+    files.openErrors[kVerify2] = 5;
+    EXPECT_FALSE(DataReliabilityTest(2, kSize));
+    EXPECT_EQ(ResultsText(),
+              L"Testing for data reliability ...C:\\verify2.TMPverify: file open error\r\n");
+    EXPECT_TRUE(files.files.empty());
+    EXPECT_EQ(files.deleted, (std::vector<KText>{kVerify1, kVerify2}));
+}
+
+TEST_F(DataTestTest, AFailedOrShortTransferCountsAndNamesFileAndPhase) {
+    struct Case {
+        std::function<void(FakeTransfer&)> script;
+        const wchar_t* line;
+    };
+    const Case cases[] = {
+        {[](FakeTransfer& t) {
+             if (t.write && t.path == kVerify1 && t.offset == 65536 * 20) t.error = 28;
+         },
+         L"C:\\verify1.TMP write failed in the write phase: error 28"},
+        {[](FakeTransfer& t) {
+             if (!t.write && t.path == kVerify2 && t.offset == 65536 * 3) t.bytes = 4096;
+         },
+         L"C:\\verify2.TMP read failed in the compare phase: 4096 of 65536 bytes transferred"},
+        {[](FakeTransfer& t) {
+             if (!t.write && t.path == kVerify1 && t.offset == 0) t.error = 5;
+         },
+         L"C:\\verify1.TMP read failed in the copy phase: error 5"},
+    };
+    for (const Case& c : cases) {
+        files.onTransfer = c.script;
+        EXPECT_FALSE(DataReliabilityTest(2, kSize));
+        EXPECT_EQ(dataErrorCount, 1u) << c.line;
+        EXPECT_EQ(ResultsText(),
+                  L"\r\nWARNING! 1 data errors detected!\r\n\r\nPlease check cables and bus "
+                  L"termination!\r\n" +
+                      KText(c.line));
+        EXPECT_TRUE(files.files.empty());
+    }
+}
+
+}  // namespace
+}  // namespace kadra::testing

@@ -1,0 +1,159 @@
+// The platform's own file backend on real files in a scratch folder: O_DIRECT and io_uring
+// natively, CreateFileW and OVERLAPPED under Windows.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "../../app/tests/kadra_test_support.h"
+#include "test_file.h"
+#include "transfer_buffer.h"
+
+namespace kadra::testing {
+namespace {
+
+constexpr uint32_t kBlock = 65536;
+
+struct Pages {
+    explicit Pages(size_t size) : size(size), data(static_cast<uint8_t*>(AllocatePages(size))) {}
+    ~Pages() { FreePages(data, size); }
+    size_t size;
+    uint8_t* data;
+};
+
+void FillBlock(uint8_t* block, uint32_t seed) {
+    for (uint32_t i = 0; i < kBlock; ++i)
+        block[i] = static_cast<uint8_t>(seed * 31 + i / 7);
+}
+
+TEST(SystemFileTest, PagesAreAlignedAndZero) {
+    Pages pages(kTransferBufferSize);
+    ASSERT_NE(pages.data, nullptr);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(pages.data) % 4096, 0u);
+    EXPECT_EQ(pages.data[0] | pages.data[kTransferBufferSize - 1], 0);
+}
+
+class SystemFileModeTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(SystemFileModeTest, WritesAndReadsBackSynchronously) {
+    ScratchFolder folder;
+    FileSystem& files = SystemFileSystem();
+    const KText path = folder.File("sync.tmp");
+    Pages buffer(kBlock);
+    FileOpenMode mode;
+    mode.unbuffered = GetParam();
+    mode.write = true;
+    int error = 0;
+    {
+        auto file = files.Open(path, mode, &error);
+        ASSERT_TRUE(file) << ToUtf8(files.ErrorText(error));
+        for (uint32_t i = 0; i < 8; ++i) {
+            FillBlock(buffer.data, i);
+            Transfer t = file->Write(buffer.data, kBlock);
+            ASSERT_EQ(t.error, 0);
+            ASSERT_EQ(t.bytes, kBlock);
+        }
+    }
+    uint64_t size = 0;
+    ASSERT_TRUE(files.FileSize(path, &size));
+    EXPECT_EQ(size, 8u * kBlock);
+
+    mode.write = false;
+    auto file = files.Open(path, mode, &error);
+    ASSERT_TRUE(file);
+    ASSERT_EQ(file->SetPosition(5 * kBlock), 0);
+    Pages expected(kBlock);
+    FillBlock(expected.data, 5);
+    Transfer t = file->Read(buffer.data, kBlock);
+    EXPECT_EQ(t.bytes, kBlock);
+    EXPECT_EQ(std::memcmp(buffer.data, expected.data, kBlock), 0);
+    ASSERT_EQ(file->SetPosition(8 * kBlock), 0);
+    t = file->Read(buffer.data, kBlock);
+    EXPECT_EQ(t.bytes, 0u) << "end of file: nothing moved";
+    file.reset();
+    EXPECT_TRUE(files.Delete(path));
+    EXPECT_FALSE(files.FileSize(path, &size));
+}
+
+TEST_P(SystemFileModeTest, QueuedRequestsCompleteInTheirSlots) {
+    ScratchFolder folder;
+    FileSystem& files = SystemFileSystem();
+    const KText path = folder.File("queue.tmp");
+    constexpr unsigned kSlots = 4;
+    Pages blocks(kBlock * kSlots);
+    FileOpenMode mode;
+    mode.unbuffered = GetParam();
+    mode.overlapped = true;
+    mode.write = true;
+    int error = 0;
+    {
+        auto file = files.Open(path, mode, &error);
+        ASSERT_TRUE(file);
+        auto queue = file->OpenQueue(kSlots, &error);
+        ASSERT_TRUE(queue) << ToUtf8(files.ErrorText(error));
+        for (unsigned slot = 0; slot < kSlots; ++slot) {
+            FillBlock(blocks.data + slot * kBlock, 100 + slot);
+            Transfer failure;
+            ASSERT_TRUE(queue->Issue(slot, true, (kSlots - 1 - slot) * uint64_t{kBlock},
+                                     blocks.data + slot * kBlock, kBlock, &failure))
+                << failure.error;
+        }
+        unsigned done = 0;
+        bool seen[kSlots] = {};
+        while (done < kSlots) {
+            queue->WaitAny(kSlots);
+            for (unsigned slot = 0; slot < kSlots; ++slot) {
+                Transfer result;
+                if (!queue->Poll(slot, &result)) continue;
+                EXPECT_FALSE(seen[slot]) << "a completion is reported once";
+                seen[slot] = true;
+                EXPECT_EQ(result.error, 0);
+                EXPECT_EQ(result.bytes, kBlock);
+                ++done;
+            }
+        }
+    }
+    // Read them back through the queue, one slot reused.
+    mode.write = false;
+    auto file = files.Open(path, mode, &error);
+    ASSERT_TRUE(file);
+    auto queue = file->OpenQueue(1, &error);
+    ASSERT_TRUE(queue);
+    Pages block(kBlock);
+    Pages expected(kBlock);
+    for (unsigned slot = 0; slot < kSlots; ++slot) {
+        Transfer result;
+        ASSERT_TRUE(queue->Issue(0, false, (kSlots - 1 - slot) * uint64_t{kBlock}, block.data,
+                                 kBlock, &result));
+        queue->WaitAny(1);
+        ASSERT_TRUE(queue->Poll(0, &result));
+        EXPECT_EQ(result.bytes, kBlock);
+        FillBlock(expected.data, 100 + slot);
+        EXPECT_EQ(std::memcmp(block.data, expected.data, kBlock), 0) << slot;
+    }
+    // A read past the end completes with nothing moved (or an end-of-file error).
+    Transfer result;
+    ASSERT_TRUE(queue->Issue(0, false, 64 * uint64_t{kBlock}, block.data, kBlock, &result));
+    queue->WaitAny(1);
+    ASSERT_TRUE(queue->Poll(0, &result));
+    EXPECT_EQ(result.bytes, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(BufferedAndUnbuffered, SystemFileModeTest, ::testing::Bool());
+
+TEST(SystemFileTest, ReportsMissingFilesAndFreeSpace) {
+    ScratchFolder folder;
+    FileSystem& files = SystemFileSystem();
+    int error = 0;
+    FileOpenMode read;
+    EXPECT_FALSE(files.Open(folder.File("missing.tmp"), read, &error));
+    EXPECT_NE(error, 0);
+    EXPECT_FALSE(files.ErrorText(error).empty());
+    EXPECT_FALSE(files.Delete(folder.File("missing.tmp")));
+    uint64_t free = 0;
+    EXPECT_TRUE(files.FreeBytes(folder.path().wstring() + kPathSeparator, &free));
+    EXPECT_GT(free, 0u);
+    EXPECT_FALSE(files.IsRemote(folder.path().wstring() + kPathSeparator));
+}
+
+}  // namespace
+}  // namespace kadra::testing
