@@ -32,6 +32,13 @@ ReportDialog* DialogOf(HWND dialog) {
 void ShowText(HWND dialog, int control, const std::string& text) {
     SendDlgItemMessageA(dialog, control, EM_SETLIMITTEXT, 0, 0);
     SetDlgItemTextA(dialog, control, text.c_str());
+    SendDlgItemMessageA(dialog, control, EM_SETSEL, 0, 0);
+}
+
+// The focus on "Q U I T", so that the text is not shown selected.
+INT_PTR FocusOnQuit(HWND dialog) {
+    SetFocus(GetDlgItem(dialog, IDOK));
+    return FALSE;
 }
 
 void ShowMemoryMap(HWND dialog, MapSpace space) {
@@ -66,7 +73,7 @@ INT_PTR OnMemoryMapInit(HWND dialog, LPARAM parameter) {
     Remember(dialog, parameter);
     CheckRadioButton(dialog, IDC_REPORT_MEM_SPACE, IDC_REPORT_IO_SPACE, IDC_REPORT_MEM_SPACE);
     ShowMemoryMap(dialog, MapSpace::Memory);
-    return TRUE;
+    return FocusOnQuit(dialog);
 }
 
 INT_PTR OnMemoryMapCommand(HWND dialog, int control) {
@@ -103,7 +110,7 @@ INT_PTR CALLBACK MemoryMapDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 INT_PTR OnInterruptRoutingInit(HWND dialog, LPARAM parameter) {
     Remember(dialog, parameter);
     ShowText(dialog, IDC_REPORT_INT_ROUTING, InterruptRoutingText(*DialogOf(dialog)->list, "\r\n"));
-    return TRUE;
+    return FocusOnQuit(dialog);
 }
 
 INT_PTR OnInterruptRoutingCommand(HWND dialog, int control) {
