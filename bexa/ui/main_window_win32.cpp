@@ -38,8 +38,29 @@ void Win32MainWindowView::AddAboutToSystemMenu() {
     AppendMenuA(menu, MF_STRING, IDM_ABOUT, text);
 }
 
+namespace {
+
+// The driver check's questions and notices go through the view like every other message box.
+class ViewDriverCheckSystem : public tvk::Win32DriverCheckSystem {
+  public:
+    ViewDriverCheckSystem(HWND owner, MainWindowView& view)
+        : Win32DriverCheckSystem(owner), view_(view) {}
+    bool messageBox(const std::string& text, Box box) override {
+        const bool question = box == Box::Question;
+        return view_.ShowMessage(
+                   text, "Bexa", question ? MessageIcon::Question : MessageIcon::Exclamation,
+                   question ? MessageButtons::YesNo : MessageButtons::Ok) == MessageAnswer::Yes;
+    }
+
+  private:
+    MainWindowView& view_;
+};
+
+}  // namespace
+
 bool Win32MainWindowView::RunDriverCheck() {
-    return true;
+    ViewDriverCheckSystem system(dialog_, *this);
+    return tvk::RunDriverCheck(system) == tvk::DriverCheckResult::Continue;
 }
 
 void Win32MainWindowView::PrepareControls() {
