@@ -264,6 +264,7 @@ bool Parser::header(const std::string& s, int number, size_t domainDigits) {
     if (domain != 0) {
         // Configuration mechanism #1 reaches segment 0 only: other domains are not loaded.
         skipped_ = ParsedFunction();
+        skipped_.image.config.assign(4096, 0);
         current_ = &skipped_;
         return true;
     }

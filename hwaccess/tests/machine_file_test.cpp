@@ -64,7 +64,9 @@ TEST(MachineFile, ReadsDomainsAndShortDumps) {
     // Functions of another domain are not reachable through mechanism #1.
     std::string error;
     auto other = LoadMachineText(
-        "0001:00:00.0 Host bridge: x\n" + test::ReadFile(DataFile("vm-domain-x.txt")), "t", error);
+        "0001:00:00.0 Host bridge: x\n00: 86 80 57 0d 00 00 00 00 00 00 00 06 00 00 00 00\n\n" +
+            test::ReadFile(DataFile("vm-domain-x.txt")),
+        "t", error);
     ASSERT_NE(other, nullptr) << error;
     EXPECT_EQ(other->functionCount(), 6u);
 }
