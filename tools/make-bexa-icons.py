@@ -172,12 +172,32 @@ def write_ico(path, images):
         f.write(out)
 
 
+def write_raw_icon(outdir, name, first_id, images):
+    """The same images as raw RT_ICON resources with ids of our own and an RT_GROUP_ICON
+    directory naming them: bexa.rc links them under ids that no other resource script of the
+    program can take (each script numbers its ICON images from 1)."""
+    group = bytearray(struct.pack("<HHH", 0, 1, len(images)))
+    for i, pixels in enumerate(images):
+        blob = ico_image(pixels)
+        size = len(pixels)
+        with open(os.path.join(outdir, "%s-%d.bin" % (name, size)), "wb") as f:
+            f.write(blob)
+        group += struct.pack("<BBBBHHIH", size % 256, size % 256, 0, 0, 1, 32, len(blob),
+                             first_id + i)
+    with open(os.path.join(outdir, "%s-group.bin" % name), "wb") as f:
+        f.write(group)
+
+
 def main():
     outdir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
         os.path.dirname(os.path.abspath(__file__)), "..", "bexa", "ui", "res")
     os.makedirs(outdir, exist_ok=True)
-    write_ico(os.path.join(outdir, "bexa.ico"), [paint_bexa(s) for s in (16, 32, 48)])
-    write_ico(os.path.join(outdir, "refresh.ico"), [paint_refresh(s) for s in (16, 32, 48)])
+    bexa = [paint_bexa(s) for s in (16, 32, 48)]
+    refresh = [paint_refresh(s) for s in (16, 32, 48)]
+    write_ico(os.path.join(outdir, "bexa.ico"), bexa)
+    write_ico(os.path.join(outdir, "refresh.ico"), refresh)
+    write_raw_icon(outdir, "bexa-icon", 1281, bexa)
+    write_raw_icon(outdir, "refresh-icon", 1301, refresh)
 
 
 if __name__ == "__main__":
