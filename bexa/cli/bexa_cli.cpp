@@ -8,7 +8,9 @@
 
 #include "device_list.h"
 #include "id_database.h"
+#include "interrupt_routing.h"
 #include "listing.h"
+#include "memory_map.h"
 #include "memory_tree.h"
 #include "service.h"
 
@@ -18,6 +20,8 @@ namespace {
 
 const char kUsage[] =
     "usage: bexa list [--machine SOURCE] [-n 16|64] [--registers] [--ids PATH] [-o FILE]\n"
+    "       bexa memmap [--io] [--machine SOURCE] [-o FILE]\n"
+    "       bexa irq [--machine SOURCE] [-o FILE]\n"
     "       bexa --help\n";
 
 const char kHelp[] =
@@ -26,12 +30,16 @@ const char kHelp[] =
     "\n"
     "commands:\n"
     "  list            the device listing, as Bexa's \"write to file\" writes it\n"
+    "  memmap          the memory map derived from the configuration spaces: for every 8 MByte\n"
+    "                  block, the bridge windows and BARs in it (--io: the I/O BARs)\n"
+    "  irq             the interrupt routing: the functions on each interrupt line 0-15\n"
     "\n"
     "options:\n"
     "  --machine SOURCE  live (this machine, through sysfs), embedded (the built-in simulated\n"
     "                    machine) or the path of an lspci -x, -xxx or -xxxx dump; without it\n"
     "                    TRAVIK_MACHINE, travik.cfg or the default machine is used\n"
     "  -n 16|64          configuration dwords read per function (default 16)\n"
+    "  --io              memmap: list I/O space instead of memory space\n"
     "  --registers       follow each function's line with its register dump\n"
     "  --ids PATH        the ID file with vendor and device names (default: pcidevs.txt in\n"
     "                    the current directory, when present)\n"
@@ -48,6 +56,7 @@ struct Options {
     std::optional<std::string> output;
     int registerCount = 16;
     bool registers = false;
+    bool io = false;
     bool stats = false;
     bool help = false;
 };
@@ -103,6 +112,9 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
         } else if (arg == "--registers") {
             if (!flag()) return false;
             options.registers = true;
+        } else if (arg == "--io") {
+            if (!flag()) return false;
+            options.io = true;
         } else if (arg == "--stats") {
             if (!flag()) return false;
             options.stats = true;
@@ -121,8 +133,12 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
         error = "no command given";
         return false;
     }
-    if (options.command != "list") {
+    if (options.command != "list" && options.command != "memmap" && options.command != "irq") {
         error = "unknown command \"" + options.command + "\"";
+        return false;
+    }
+    if (options.io && options.command != "memmap") {
+        error = "--io belongs to memmap";
         return false;
     }
     return true;
@@ -163,11 +179,11 @@ bool LoadIds(const Options& options, std::FILE* err) {
     return true;
 }
 
-// Writes `text` to the output file or `out`; false with a message on `err`.
-bool WriteOutput(const Options& options, const std::string& text, std::FILE* out, std::FILE* err) {
+// Runs `write` on the output file or `out`; false with a message on `err`.
+template <typename Write>
+bool WriteOutput(const Options& options, std::FILE* out, std::FILE* err, Write&& write) {
     if (!options.output) {
-        const bool ok =
-            std::fwrite(text.data(), 1, text.size(), out) == text.size() && std::fflush(out) == 0;
+        const bool ok = write(out) && std::fflush(out) == 0;
         if (!ok) std::fprintf(err, "bexa: error writing standard output\n");
         return ok;
     }
@@ -177,10 +193,14 @@ bool WriteOutput(const Options& options, const std::string& text, std::FILE* out
         std::fprintf(err, "bexa: can't open file %s: %s\n", path, std::strerror(errno));
         return false;
     }
-    bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    bool ok = write(file);
     ok = (std::fclose(file) == 0) && ok;
     if (!ok) std::fprintf(err, "bexa: error writing %s\n", path);
     return ok;
+}
+
+bool WriteText(std::FILE* file, const std::string& text) {
+    return std::fwrite(text.data(), 1, text.size(), file) == text.size();
 }
 
 }  // namespace
@@ -204,9 +224,21 @@ int RunBexa(const std::vector<std::string>& args, std::FILE* out, std::FILE* err
     MemoryTree tree;
     std::unique_ptr<PciDeviceList> list =
         BuildDeviceList(tree, AccessMode::Ports, options.registerCount);
-    std::string text;
-    AppendListing(tree, *list, options.registerCount, options.registers, text);
-    const bool written = WriteOutput(options, text, out, err);
+    bool written = false;
+    if (options.command == "list") {
+        written = WriteOutput(options, out, err, [&](std::FILE* file) {
+            return WriteListing(tree, *list, options.registerCount, options.registers, file);
+        });
+    } else if (options.command == "memmap") {
+        const MapSpace space = options.io ? MapSpace::Io : MapSpace::Memory;
+        written = WriteOutput(options, out, err, [&](std::FILE* file) {
+            return WriteText(file, MemoryMapText(*list, space, "\n"));
+        });
+    } else {
+        written = WriteOutput(options, out, err, [&](std::FILE* file) {
+            return WriteText(file, InterruptRoutingText(*list, "\n"));
+        });
+    }
     const auto elapsed = std::chrono::steady_clock::now() - start;
 
     if (list->dropped > 0) {

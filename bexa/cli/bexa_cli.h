@@ -1,5 +1,6 @@
 // The native bexa program: lists the PCI bus of a machine (live, embedded or a dump) exactly as
-// the listing file of the Win32 program does.
+// the listing file of the Win32 program does, and prints the memory map and interrupt routing
+// texts of its windows (with LF line ends).
 #pragma once
 
 #include <cstdio>

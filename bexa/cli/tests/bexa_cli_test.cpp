@@ -71,6 +71,24 @@ TEST(BexaCli, SixtyFourRegistersPerFunction) {
     EXPECT_EQ(lines, 1u + 8u * 65u);
 }
 
+TEST(BexaCli, PrintsTheMemoryMapAndInterruptRoutingWithLineFeeds) {
+    const std::string machine = kData + "/small_bus.lspci";
+    struct Case {
+        std::vector<std::string> args;
+        std::string reference;
+    } cases[] = {
+        {{"memmap", "--machine", machine}, "small_bus.memmap"},
+        {{"memmap", "--io", "--machine", machine}, "small_bus_io.memmap"},
+        {{"irq", "--machine", machine}, "small_bus.irq"},
+    };
+    for (const Case& c : cases) {
+        const RunResult run = Bexa(c.args);
+        EXPECT_EQ(run.code, kExitOk) << run.err;
+        EXPECT_EQ(run.out, ReadFile(kData + "/" + c.reference)) << c.reference;
+        EXPECT_EQ(run.out.find('\r'), std::string::npos);
+    }
+}
+
 TEST(BexaCli, HelpGoesToStandardOutput) {
     const RunResult run = Bexa({"--help"});
     EXPECT_EQ(run.code, kExitOk);
@@ -88,6 +106,8 @@ TEST(BexaCli, UsageErrorsExitWithTwo) {
         {"list", "--colour"},
         {"list", "extra"},
         {"list", "--registers=yes"},
+        {"list", "--io"},
+        {"irq", "--io"},
     };
     for (const auto& args : cases) {
         const RunResult run = Bexa(args);
