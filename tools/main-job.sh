@@ -1,12 +1,40 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs the main job: the native programs on this machine.
+#   Bexa: the PCI bus of this machine (live, through sysfs; the embedded simulated machine
+#         where there is none), named from an ID file made from the public PCI ID list.
+#   Kadra: a short disk test in the current folder.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+root=$(cd "$(dirname "$0")/.." && pwd)
+here=$PWD
 
-bash tools/setup.sh
-cmake --preset native >/dev/null
+bash "$root/tools/setup.sh"
+cmake --preset native -S "$root" >/dev/null
 cmake --build --preset native
-bin=build/native/bin
+bin=$root/build/native/bin
 
-echo "== tvkdump: the embedded machine, in lspci -xxx format"
-TRAVIK_MACHINE=embedded "$bin/tvkdump" | head -n 40
+ids=$root/build/native/pcidevs.txt
+[ -f "$ids" ] || python3 "$root/tools/pciids-to-pcidevs.py" -o "$ids"
+machine=live
+[ -d /sys/bus/pci/devices ] || machine=embedded
+
+echo "== tvkdump: the embedded machine, in lspci -xxx format (first function)"
+"$bin/tvkdump" --machine embedded | sed -n '1,17p'
+
+echo
+echo "== bexa list: the PCI bus of this machine ($machine)"
+"$bin/bexa" list --machine "$machine" --ids "$ids"
+
+echo
+echo "== bexa list --registers: the embedded machine"
+"$bin/bexa" list --machine embedded --ids "$ids" --registers | head -n 40
+
+echo
+echo "== bexa memmap and bexa irq: this machine ($machine)"
+"$bin/bexa" memmap --machine "$machine" | grep -v ' <-  : $' || true
+"$bin/bexa" irq --machine "$machine"
+
+if [ -x "$bin/kadra" ]; then
+  echo
+  echo "== kadra disk: a short disk test in $here"
+  "$bin/kadra" disk --dir "$here" --size 64 --quick --description "main job"
+fi
