@@ -23,6 +23,8 @@ namespace kadra {
 namespace {
 
 constexpr uint64_t kMiB = 1048576;
+// The drive number of a test on a folder given instead of a drive (Z:).
+constexpr uint32_t kFolderDriveNumber = 25;
 
 // The number a text starts with, as "%ld" or "%lx" reads it: blanks, a sign, digits (hex: an
 // optional 0x). False when there is no digit or the value leaves the 32-bit range.
@@ -78,7 +80,10 @@ KText DriveName(uint32_t driveNumber) {
 
 // Reads size, drive and physical address of a disk or data test; tells what is wrong.
 bool ReadDriveAndSize(const StartInputs& inputs, uint32_t* driveNumber, int64_t* sizeMB) {
-    if (!ReadDriveNumber(inputs.drive.substr(0, 19), driveNumber)) {
+    if (!inputs.rootFolder.empty()) {
+        // A folder plays the drive: any drive number but 0, which marks the file test.
+        *driveNumber = kFolderDriveNumber;
+    } else if (!ReadDriveNumber(inputs.drive.substr(0, 19), driveNumber)) {
         AppendResultLine(L"Drive must be a letter: " + inputs.drive);
         return false;
     }
@@ -156,6 +161,10 @@ RunOutcome DiskTestCommand(const StartInputs& inputs) {
         request.path = inputs.rootFolder + testSettings.tempFileName;
         request.rootFolder = inputs.rootFolder;
         request.driveName = inputs.rootFolder;
+        if (request.driveName.size() > 1 &&
+            (request.driveName.back() == L'/' || request.driveName.back() == L'\\')) {
+            request.driveName.pop_back();
+        }
     }
     return RunTestSeries(request);
 }

@@ -25,7 +25,7 @@ struct StartInputs {
     KText description;  // disk test: the title of the run
     KText fileName;     // file test: the file to read
     // The folder that plays the drive's root folder (ending in a separator); empty: the root of
-    // the drive letter, "x:\".
+    // the drive letter, "x:\". With a folder the drive field is not read.
     KText rootFolder;
 };
 

@@ -22,4 +22,8 @@ void ShowMessageBox(const KText& text, const KText& caption) {
     if (hostCalls.messageBox) hostCalls.messageBox(text, caption);
 }
 
+void TellBlockStarted(const KText& pass, uint32_t blockSize) {
+    if (hostCalls.blockStarted) hostCalls.blockStarted(pass, blockSize);
+}
+
 }  // namespace kadra

@@ -4,6 +4,7 @@
 // program and the tests install theirs or keep the defaults, which do nothing.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 
 #include "ktext.h"
@@ -17,6 +18,8 @@ struct HostCalls {
     std::function<void(bool)> setWaitCursor;
     // A modal box with one button; returns when the user has closed it.
     std::function<void(const KText& text, const KText& caption)> messageBox;
+    // A pass starts a block size (progress of the native program); `pass` is its label.
+    std::function<void(const KText& pass, uint32_t blockSize)> blockStarted;
 };
 
 // Installs the host's calls; empty members do nothing.
@@ -25,5 +28,6 @@ void InstallHostCalls(const HostCalls& calls);
 void ServiceMessageQueue();
 void SetWaitCursor(bool on);
 void ShowMessageBox(const KText& text, const KText& caption);
+void TellBlockStarted(const KText& pass, uint32_t blockSize);
 
 }  // namespace kadra

@@ -119,6 +119,7 @@ PassOutcome RunPass(PassKind kind, const KText& path, uint64_t fileSize, uint32_
         const uint32_t blockSize = BlockSizeAt(k);
         if (!BlockSizeSelected(blockSize, testSettings.quick != 0, testSettings.selectedBlockSizes))
             continue;
+        TellBlockStarted(async ? info.asyncLabel : info.syncLabel, blockSize);
         BlockResult result = async ? AsyncBlockLoop(frame, plan, blockSize, fileSize)
                                    : SyncBlockLoop(frame, plan, blockSize, fileSize);
         if (result.outcome == BlockOutcome::Stopped) {

@@ -1,0 +1,126 @@
+// kadra: disk, file and data tests of Kadra's core on this machine, with the results text
+// printed as the window program's output box shows it.
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli_options.h"
+#include "host_calls.h"
+#include "program_path.h"
+#include "results_text.h"
+#include "run_control.h"
+#include "run_state.h"
+
+namespace {
+
+volatile sig_atomic_t stopPresses = 0;
+
+void WriteText(const char* text) {
+    size_t length = 0;
+    while (text[length] != '\0')
+        ++length;
+    ssize_t ignored = write(STDERR_FILENO, text, length);
+    (void)ignored;
+}
+
+// Ctrl-C (or SIGTERM) is the stop request of a disk or file test, which deletes its temporary
+// file. A data test cannot be stopped; a second press then ends the program.
+void OnStopSignal(int signal) {
+    stopPresses = stopPresses + 1;
+    if (kadra::runState.testRunning) {
+        kadra::runState.abortRequested = 1;
+        WriteText("\nkadra: stopping after the current block\n");
+        return;
+    }
+    if (stopPresses == 1) {
+        WriteText(
+            "\nkadra: the data test cannot be stopped; press Ctrl-C again to quit "
+            "(its files stay)\n");
+        return;
+    }
+    ::signal(signal, SIG_DFL);
+    raise(signal);
+}
+
+int ExitStatus(kadra::RunOutcome outcome) {
+    switch (outcome) {
+        case kadra::RunOutcome::Completed:
+            return 0;
+        case kadra::RunOutcome::Failed:
+            return 1;
+        case kadra::RunOutcome::Stopped:
+            return 130;
+        case kadra::RunOutcome::NotStarted:
+        case kadra::RunOutcome::Refused:
+        default:
+            return 2;
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace kadra;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    CliOptions options;
+    std::string error;
+    if (!ParseCliOptions(args, &options, &error)) {
+        std::cerr << "kadra: " << error << "\n\n" << CliUsage();
+        return 2;
+    }
+    if (options.command == CliCommand::Help) {
+        std::cout << CliUsage();
+        return 0;
+    }
+    StartInputs inputs;
+    if (!PrepareCliRun(options, ProgramFilePath(), &inputs, &error)) {
+        std::cerr << "kadra: " << error << "\n";
+        return 2;
+    }
+
+    const bool progress = isatty(STDERR_FILENO) != 0;
+    HostCalls calls;
+    calls.blockStarted = [progress](const KText& pass, uint32_t blockSize) {
+        if (!progress) return;
+        std::cerr << "\r\033[K" << ToUtf8(pass) << ", " << blockSize / 1024 << " kB" << std::flush;
+    };
+    calls.messageBox = [](const KText& text, const KText& caption) {
+        std::cerr << ToUtf8(caption) << ": " << ToUtf8(text);
+        if (isatty(STDIN_FILENO)) {
+            std::cerr << " (Enter)" << std::flush;
+            std::string line;
+            std::getline(std::cin, line);
+        } else {
+            std::cerr << "\n";
+        }
+    };
+    InstallHostCalls(calls);
+
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    RunOutcome outcome;
+    switch (options.command) {
+        case CliCommand::Disk:
+            outcome = DiskTestCommand(inputs);
+            break;
+        case CliCommand::File:
+            outcome = FileTestCommand(inputs);
+            break;
+        case CliCommand::Data:
+        default:
+            if (progress) std::cerr << "data test: write, copy, compare" << std::flush;
+            outcome = DataTestCommand(inputs);
+            break;
+    }
+    if (progress) std::cerr << "\r\033[K" << std::flush;
+    std::cout << ResultsForTerminal(ResultsText()) << std::flush;
+    return ExitStatus(outcome);
+}
