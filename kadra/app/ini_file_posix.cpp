@@ -6,8 +6,8 @@
 // with its byte-order mark, as UTF-8 when they are valid UTF-8, else as Latin-1, and are written
 // back in the encoding they were read in.
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,7 +24,11 @@ struct IniDocument {
     KText lineEnd = L"\r\n";
     std::vector<KText> lines;  // without their line ends
     bool existed = false;
+    bool complete = true;  // false when the file was larger than kMaxIniBytes
 };
+
+// Larger files are read only this far, and not written to, so nothing beyond is lost.
+constexpr std::size_t kMaxIniBytes = 16u << 20;
 
 bool IsIniSpace(wchar_t c) {
     return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\v' || c == L'\f' ||
@@ -130,7 +134,17 @@ IniDocument LoadDocument(const KText& path) {
     IniDocument doc;
     std::ifstream in(ToUtf8(path), std::ios::binary);
     if (!in) return doc;
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes;
+    char chunk[65536];
+    while (bytes.size() <= kMaxIniBytes) {
+        in.read(chunk, sizeof chunk);
+        if (in.gcount() <= 0) break;
+        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+    }
+    if (bytes.size() > kMaxIniBytes) {
+        bytes.resize(kMaxIniBytes);
+        doc.complete = false;
+    }
     doc.existed = true;
     const KText text = Decode(bytes, doc.encoding);
     const std::size_t firstEnd = text.find_first_of(L"\r\n");
@@ -215,8 +229,16 @@ bool SaveDocument(const IniDocument& doc, const KText& path) {
         text += doc.lineEnd;
     }
     const std::string bytes = Encode(text, doc.encoding);
-    // Written beside the file and renamed over it, so a failed write never leaves half a file.
-    const std::string target = ToUtf8(path);
+    // Written beside the file and renamed over it, so a failed write never leaves half a file;
+    // a link is followed so that the file it names is the one replaced, with its permissions.
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::path targetPath(ToUtf8(path));
+    if (doc.existed) {
+        const fs::path real = fs::canonical(targetPath, error);
+        if (!error) targetPath = real;
+    }
+    const std::string target = targetPath.string();
     const std::string temporary = target + ".new~";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
@@ -228,6 +250,10 @@ bool SaveDocument(const IniDocument& doc, const KText& path) {
             std::remove(temporary.c_str());
             return false;
         }
+    }
+    if (doc.existed) {
+        const fs::file_status status = fs::status(targetPath, error);
+        if (!error) fs::permissions(temporary, status.permissions(), error);
     }
     if (std::rename(temporary.c_str(), target.c_str()) != 0) {
         std::remove(temporary.c_str());
@@ -294,6 +320,7 @@ bool WriteIniString(const KText& section, const KText& key, const KText& value, 
     const KTextView keyName = Trim(key);
     if (keyName.empty()) return false;
     IniDocument doc = LoadDocument(path);
+    if (!doc.complete) return false;
     const Location where = Find(doc, sectionName, keyName);
     if (where.keyLine) {
         const auto entry = ParseKeyLine(doc.lines[*where.keyLine]);

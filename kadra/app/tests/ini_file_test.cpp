@@ -136,6 +136,20 @@ TEST(IniFileTest, NativeReaderTakesPlainFilesAsUtf8OrLatin1) {
     EXPECT_EQ(ReadIniString(L"S", L"Name", L"", folder.File("utf8.ini")), L"\u00dcber");
     EXPECT_EQ(ReadIniString(L"S", L"Name", L"", folder.File("latin1.ini")), L"\u00dcber");
 }
+
+// Writing replaces the file as a whole; a link keeps pointing at it, its permissions stay.
+TEST(IniFileTest, NativeWriterFollowsLinksAndKeepsPermissions) {
+    namespace fs = std::filesystem;
+    ScratchFolder folder;
+    folder.Write("real.ini", "[INIT]\nDrive=R\n");
+    fs::permissions(folder.path() / "real.ini", fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink(folder.path() / "real.ini", folder.path() / "link.ini");
+    ASSERT_TRUE(WriteIniString(L"INIT", L"Drive", L"S", folder.File("link.ini")));
+    EXPECT_TRUE(fs::is_symlink(folder.path() / "link.ini"));
+    EXPECT_EQ(ReadIniString(L"INIT", L"Drive", L"", folder.File("real.ini")), L"S");
+    EXPECT_EQ(fs::status(folder.path() / "real.ini").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+}
 #endif
 
 TEST(IniFileTest, WritesAndReadsBack) {
