@@ -17,8 +17,9 @@
 namespace bexa {
 namespace {
 
+// Read back in text mode, as it was written (line ends are CR LF on Windows).
 std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
