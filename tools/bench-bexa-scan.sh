@@ -134,6 +134,7 @@ echo "machine: $(grep -cE '^[0-9a-f]{2}:[0-9a-f]{2}\.' "$tmp/machine.lspci") fun
 echo "bexa: $(sed 's/^bexa: //' "$tmp/stats")  (in-process scan, naming and listing)"
 
 t_bexa=$(best_of "$bexa" list --machine "$tmp/machine.lspci" --ids "$tmp/pcidevs.txt" -o /dev/null)
+t_noids=$(best_of "$bexa" list --machine "$tmp/machine.lspci" --ids /dev/null -o /dev/null)
 t_regs=$(best_of "$bexa" list --machine "$tmp/machine.lspci" --ids "$tmp/pcidevs.txt" --registers -n 64 -o /dev/null)
 t_lspci=$(best_of lspci -F "$tmp/machine.lspci" -i "$pci_ids")
 t_lspci_x=$(best_of lspci -F "$tmp/machine.lspci" -i "$pci_ids" -xxx)
@@ -141,6 +142,7 @@ t_lspci_x=$(best_of lspci -F "$tmp/machine.lspci" -i "$pci_ids" -xxx)
 echo "whole processes, best of $runs:"
 echo "  bexa list                       $(ms "$t_bexa")"
 echo "  lspci -F                        $(ms "$t_lspci")"
+echo "  bexa list, empty ID file        $(ms "$t_noids")  (dump loading without the ID file)"
 echo "  bexa list --registers -n 64     $(ms "$t_regs")"
 echo "  lspci -F -xxx                   $(ms "$t_lspci_x")"
 awk -v a="$t_bexa" -v b="$t_lspci" -v c="$t_regs" -v d="$t_lspci_x" 'BEGIN {
