@@ -2,6 +2,7 @@
 // replaces it as a whole. A sink shows it (the window's output box, or the native program).
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "ktext.h"
@@ -50,5 +51,9 @@ void ReplaceResults(const KText& text);
 
 // The results text as it stands.
 const KText& ResultsText();
+
+// A text of the results (lines ending in "\r\n") as UTF-8 with "\n" line ends, for a terminal or
+// a text file of the native program.
+std::string ResultsAsUtf8Lines(const KText& text);
 
 }  // namespace kadra

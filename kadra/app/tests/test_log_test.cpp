@@ -97,6 +97,9 @@ TEST(ResultsTextTest, LinesAppendAndTheReportReplacesThem) {
     EXPECT_EQ(ResultsText(), L"report");
     EXPECT_FALSE(sink.shown.back().scrollToEnd);
 
+    EXPECT_EQ(ResultsAsUtf8Lines(L"Disk: RAID \u00c6\r\n   16 |\r\nlast"),
+              "Disk: RAID \xC3\x86\n   16 |\nlast");
+
     ClearResults();
     EXPECT_EQ(ResultsText(), L"");
     EXPECT_EQ(sink.shown.back().text, L"");
