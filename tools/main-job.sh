@@ -8,8 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 here=$PWD
 
 bash "$root/tools/setup.sh"
-cmake --preset native -S "$root" >/dev/null
-cmake --build --preset native
+(cd "$root" && cmake --preset native >/dev/null && cmake --build --preset native)
 bin=$root/build/native/bin
 
 ids=$root/build/native/pcidevs.txt
@@ -18,7 +17,8 @@ machine=live
 [ -d /sys/bus/pci/devices ] || machine=embedded
 
 echo "== tvkdump: the embedded machine, in lspci -xxx format (first function)"
-"$bin/tvkdump" --machine embedded | sed -n '1,17p'
+"$bin/tvkdump" --machine embedded >"$root/build/native/tvkdump.txt"
+sed -n '1,17p' "$root/build/native/tvkdump.txt"
 
 echo
 echo "== bexa list: the PCI bus of this machine ($machine)"
@@ -26,7 +26,8 @@ echo "== bexa list: the PCI bus of this machine ($machine)"
 
 echo
 echo "== bexa list --registers: the embedded machine"
-"$bin/bexa" list --machine embedded --ids "$ids" --registers | head -n 40
+"$bin/bexa" list --machine embedded --ids "$ids" --registers -o "$root/build/native/embedded.lis"
+head -n 40 "$root/build/native/embedded.lis"
 
 echo
 echo "== bexa memmap and bexa irq: this machine ($machine)"
