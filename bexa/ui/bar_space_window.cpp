@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "bar_space_resource.h"
-#include "bar_space_text.h"
+#include "text_format.h"
 #include "travik.h"
 
 namespace bexa {
@@ -47,8 +47,8 @@ bool BarSpaceWindow::DescribesRegion(uint32_t probeValue) {
 
 void BarSpaceWindow::Open() {
     if (memorySpace_) {
-        view_.SetText(IDC_BAR_SPACE, BarSpaceText("Memory Space type%d %s", memoryType_,
-                                                  prefetchable_ ? "(prefetchable)" : ""));
+        view_.SetText(IDC_BAR_SPACE, FormatText("Memory Space type%d %s", memoryType_,
+                                                prefetchable_ ? "(prefetchable)" : ""));
         view_.SetText(IDC_BAR_64BIT, memoryType_ == 2 ? "(64bit BARs not supported yet !!)" : "");
     } else {
         view_.SetText(IDC_BAR_SPACE, "IO Space ");
@@ -75,8 +75,8 @@ void BarSpaceWindow::Open() {
     mbPosition_ = 0;
     ShowBar(RangeBar::Kb);
     ShowBar(RangeBar::Mb);
-    view_.SetText(IDC_BAR_RANGE, BarSpaceText("range : %08x = %u %s", maskedProbe_, shown, unit));
-    view_.SetText(IDC_BAR_BASE, BarSpaceText(" base : %08x", base_));
+    view_.SetText(IDC_BAR_RANGE, FormatText("range : %08x = %u %s", maskedProbe_, shown, unit));
+    view_.SetText(IDC_BAR_BASE, FormatText(" base : %08x", base_));
     for (int control : {IDC_BAR_VALUE, IDC_BAR_ANCHOR, IDC_BAR_WRITTEN, IDC_BAR_COPY_SOURCE_TEXT,
                         IDC_BAR_COPY_DEST_TEXT}) {
         view_.SetText(control, "");
@@ -93,10 +93,10 @@ void BarSpaceWindow::Open() {
 void BarSpaceWindow::ShowBar(RangeBar bar) {
     if (bar == RangeBar::Kb) {
         view_.SetRangeBar(bar, kbMax_, kbPosition_);
-        view_.SetText(IDC_BAR_KB_TEXT, BarSpaceText("KB range (0 - %d): %d", kbMax_, kbPosition_));
+        view_.SetText(IDC_BAR_KB_TEXT, FormatText("KB range (0 - %d): %d", kbMax_, kbPosition_));
     } else {
         view_.SetRangeBar(bar, mbMax_, mbPosition_);
-        view_.SetText(IDC_BAR_MB_TEXT, BarSpaceText("MB range (0 - %d): %d", mbMax_, mbPosition_));
+        view_.SetText(IDC_BAR_MB_TEXT, FormatText("MB range (0 - %d): %d", mbMax_, mbPosition_));
     }
 }
 
@@ -119,7 +119,7 @@ void BarSpaceWindow::FillIoList(uint32_t length) {
         uint32_t value = 0;
         int result = TVK_InPort(base_ + viewOffset_ + o, &value, 1, 32);
         if (result != 0 && o == 0) view_.ShowMessage(kPortFailed, "Bexa", MessageKind::Notice);
-        lines_.push_back(BarSpaceText(" %08X  <x%08X", value, viewOffset_ + o));
+        lines_.push_back(FormatText(" %08X  <x%08X", value, viewOffset_ + o));
     }
 }
 
@@ -137,13 +137,13 @@ void BarSpaceWindow::FillMemoryList(uint32_t length) {
             buffer[i] = range.words()[i];
         for (uint32_t i = 0; i < words; ++i) {
             uint32_t w = buffer[i];
-            lines_.push_back(BarSpaceText(" %08X  <x%08X>  %c%c%c%c", w, viewOffset_ + 4 * i,
-                                          ShownByte(w, 0), ShownByte(w, 8), ShownByte(w, 16),
-                                          ShownByte(w, 24)));
+            lines_.push_back(FormatText(" %08X  <x%08X>  %c%c%c%c", w, viewOffset_ + 4 * i,
+                                        ShownByte(w, 0), ShownByte(w, 8), ShownByte(w, 16),
+                                        ShownByte(w, 24)));
         }
     } else {
         for (uint32_t i = 0; i < words; ++i) {
-            lines_.push_back(BarSpaceText("           <x%08X>  ", viewOffset_ + 4 * i));
+            lines_.push_back(FormatText("           <x%08X>  ", viewOffset_ + 4 * i));
         }
     }
 }
@@ -152,11 +152,11 @@ void BarSpaceWindow::OnSelectionChanged(int anchorLine, int selectionCount) {
     anchorLine_ = anchorLine;
     selectionCount_ = selectionCount;
     if (anchorLine_ < 0) return;
-    view_.SetText(IDC_BAR_VALUE, BarSpaceText("x%08X", AnchorValue()));
+    view_.SetText(IDC_BAR_VALUE, FormatText("x%08X", AnchorValue()));
     view_.SetText(IDC_BAR_WRITTEN, "");
     view_.SetText(
         IDC_BAR_ANCHOR,
-        BarSpaceText("<x%08X %d dwords", base_ + viewOffset_ + 4u * anchorLine_, selectionCount_));
+        FormatText("<x%08X %d dwords", base_ + viewOffset_ + 4u * anchorLine_, selectionCount_));
 }
 
 uint32_t BarSpaceWindow::AnchorValue() {
@@ -214,7 +214,7 @@ void BarSpaceWindow::OnWriteMemory(const std::string& editText) {
     if (anchorLine_ < 0) return;
     unsigned int parsed = 0;
     if (std::sscanf(editText.c_str(), "x%X", &parsed) == 1) writeValue_ = parsed;
-    view_.SetText(IDC_BAR_WRITTEN, BarSpaceText("x%08X", writeValue_));
+    view_.SetText(IDC_BAR_WRITTEN, FormatText("x%08X", writeValue_));
     if (memorySpace_) {
         WriteMemory();
     } else {

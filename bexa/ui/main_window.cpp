@@ -9,29 +9,11 @@
 #include "config_access.h"
 #include "id_database.h"
 #include "listing_dialog.h"
+#include "text_format.h"
 
 namespace bexa {
 
 namespace {
-
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-std::string Format(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    const int length = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::string text;
-    if (length > 0) {
-        std::vector<char> buffer(size_t(length) + 1);
-        std::vsnprintf(buffer.data(), buffer.size(), format, args);
-        text.assign(buffer.data(), size_t(length));
-    }
-    va_end(args);
-    return text;
-}
 
 // One "%X" conversion from `p`: white space, an optional sign, an optional 0x, hex digits.
 // Values beyond 32 bits saturate, a minus sign negates (both as the C library's scanf does).
@@ -103,7 +85,7 @@ void MainWindow::Rescan() {
     list_ = BuildDeviceList(view_.Tree(), Mode(), registerCount_);
     rescanning_ = false;
     DirectSelect();
-    view_.SetControlText(IDC_HIGHEST_BUS, Format("highest busnr: %2d", list_->highestBus));
+    view_.SetControlText(IDC_HIGHEST_BUS, FormatText("highest busnr: %2d", list_->highestBus));
     selectedLine_ = -1;
 }
 
@@ -112,36 +94,38 @@ void MainWindow::ShowDevice(PciDevice& device) {
     device.ReloadDevice(device.bus, device.devfn, registerCount_);
 
     view_.SetControlText(IDC_SHEET_TITLE,
-                         Format(" %d.%d.%d", device.bus, device.Device(), device.Function()));
-    view_.SetControlText(IDC_BUS_SEL, Format("%d", busSel_));
-    view_.SetControlText(IDC_DEVICE_SEL, Format("%d", devSel_));
-    view_.SetControlText(IDC_FUNCTION_SEL, Format("%d", funcSel_));
+                         FormatText(" %d.%d.%d", device.bus, device.Device(), device.Function()));
+    view_.SetControlText(IDC_BUS_SEL, FormatText("%d", busSel_));
+    view_.SetControlText(IDC_DEVICE_SEL, FormatText("%d", devSel_));
+    view_.SetControlText(IDC_FUNCTION_SEL, FormatText("%d", funcSel_));
 
-    view_.SetControlText(IDC_VENDOR,
-                         Format("VID: x%04X %s", device.VendorId(), device.VendorName().c_str()));
-    view_.SetControlText(IDC_DEVICE,
-                         Format("DID: x%04X %s %s", device.DeviceId(), device.DeviceName().c_str(),
-                                device.DeviceDescription().c_str()));
+    view_.SetControlText(
+        IDC_VENDOR, FormatText("VID: x%04X %s", device.VendorId(), device.VendorName().c_str()));
+    view_.SetControlText(
+        IDC_DEVICE, FormatText("DID: x%04X %s %s", device.DeviceId(), device.DeviceName().c_str(),
+                               device.DeviceDescription().c_str()));
     if (device.IsPciBridge()) {
-        view_.SetControlText(IDC_SUB_ID, Format(" PPB: %d -> %d (%d)", device.PrimaryBus(),
-                                                device.SecondaryBus(), device.SubordinateBus()));
+        view_.SetControlText(IDC_SUB_ID,
+                             FormatText(" PPB: %d -> %d (%d)", device.PrimaryBus(),
+                                        device.SecondaryBus(), device.SubordinateBus()));
         view_.SetControlText(IDC_SUB_VENDOR, "");
     } else {
-        view_.SetControlText(IDC_SUB_VENDOR, Format("SubVID: x%04X %s", device.SubsystemVendorId(),
-                                                    device.SubsystemVendorName().c_str()));
-        view_.SetControlText(IDC_SUB_ID, Format("SubID:  x%04X %s", device.SubsystemId(),
-                                                device.SubsystemName().c_str()));
+        view_.SetControlText(IDC_SUB_VENDOR,
+                             FormatText("SubVID: x%04X %s", device.SubsystemVendorId(),
+                                        device.SubsystemVendorName().c_str()));
+        view_.SetControlText(IDC_SUB_ID, FormatText("SubID:  x%04X %s", device.SubsystemId(),
+                                                    device.SubsystemName().c_str()));
     }
     if (device.InterruptPin() != 0) {
-        view_.SetControlText(
-            IDC_INT_PIN, Format("x%X<-INT%X#", device.InterruptLine(), device.InterruptPin() + 9));
+        view_.SetControlText(IDC_INT_PIN, FormatText("x%X<-INT%X#", device.InterruptLine(),
+                                                     device.InterruptPin() + 9));
     } else {
         view_.SetControlText(IDC_INT_PIN, "no INT");
     }
-    view_.SetControlText(IDC_REVISION, Format("rev.: x%02X", device.Revision()));
+    view_.SetControlText(IDC_REVISION, FormatText("rev.: x%02X", device.Revision()));
     view_.SetControlText(IDC_CLASS, device.ClassText());
     view_.SetControlText(IDC_DUMP_TITLE,
-                         Format("Config Space Dump: (type %d xs)", int(device.mode)));
+                         FormatText("Config Space Dump: (type %d xs)", int(device.mode)));
     FillDump(device);
     view_.SetControlText(IDC_REGISTER_ECHO, "");
     view_.SetControlText(IDC_WRITE_VALUE, "");
@@ -181,15 +165,15 @@ void MainWindow::StepCounter(AddressCounter counter, int delta) {
     switch (counter) {
         case AddressCounter::Bus:
             busSel_ = wrap(busSel_, 256);
-            view_.SetControlText(IDC_BUS_SEL, Format("%d", busSel_));
+            view_.SetControlText(IDC_BUS_SEL, FormatText("%d", busSel_));
             break;
         case AddressCounter::Device:
             devSel_ = wrap(devSel_, 32);
-            view_.SetControlText(IDC_DEVICE_SEL, Format("%d", devSel_));
+            view_.SetControlText(IDC_DEVICE_SEL, FormatText("%d", devSel_));
             break;
         case AddressCounter::Function:
             funcSel_ = wrap(funcSel_, 8);
-            view_.SetControlText(IDC_FUNCTION_SEL, Format("%d", funcSel_));
+            view_.SetControlText(IDC_FUNCTION_SEL, FormatText("%d", funcSel_));
             break;
     }
     DirectSelect();
@@ -219,14 +203,14 @@ void MainWindow::RefreshDump() {
 void MainWindow::DumpLineSelected(int index) {
     if (current_ == nullptr || index < 0 || index >= registerCount_) return;
     selectedLine_ = index;
-    view_.SetControlText(IDC_WRITE_VALUE, Format("x%08X", current_->image[size_t(index)]));
+    view_.SetControlText(IDC_WRITE_VALUE, FormatText("x%08X", current_->image[size_t(index)]));
     view_.SetControlText(IDC_REGISTER_ECHO, "");
 }
 
 void MainWindow::WriteConfReg() {
     if (selectedLine_ == -1 || current_ == nullptr) return;
     const uint32_t value = ParseHexValue(view_.ControlText(IDC_WRITE_VALUE));
-    view_.SetControlText(IDC_REGISTER_ECHO, Format("x%08X", value));
+    view_.SetControlText(IDC_REGISTER_ECHO, FormatText("x%08X", value));
     PciDevice& dev = *current_;
     WriteConfigDword(dev.mode, dev.bus, dev.Device(), dev.Function(), uint8_t(selectedLine_),
                      value);
@@ -305,8 +289,8 @@ void MainWindow::ResetBridge() {
         "\ndo you really want to\n reset the bridge's \nsecondary PCIbus ??\n"
         "\nthe following devices are going to be reset:\n";
     for (const PciDevice* entry : affected) {
-        question += Format("   (%d.%d.%d) %04X.%04X\n", entry->bus, entry->Device(),
-                           entry->Function(), entry->DeviceId(), entry->VendorId());
+        question += FormatText("   (%d.%d.%d) %04X.%04X\n", entry->bus, entry->Device(),
+                               entry->Function(), entry->DeviceId(), entry->VendorId());
     }
     if (view_.ShowMessage(question, "reset", MessageIcon::Question, MessageButtons::OkCancel) !=
         MessageAnswer::Ok) {

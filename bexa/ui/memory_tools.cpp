@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "bar_space_resource.h"
-#include "bar_space_text.h"
 #include "bar_space_window.h"
 #include "mapped_range.h"
+#include "text_format.h"
 
 namespace bexa {
 namespace {
@@ -60,7 +60,7 @@ void MemoryTools::Source() {
     copySource_ = AnchorAddress();
     copyLength_ = CutAtRegionEnd(copySource_, 4u * static_cast<uint32_t>(window_.selectionCount()));
     window_.view().SetText(IDC_BAR_COPY_SOURCE_TEXT,
-                           BarSpaceText("x%08X - %u bytes", copySource_, copyLength_));
+                           FormatText("x%08X - %u bytes", copySource_, copyLength_));
     copyDestination_ = 0;
     window_.view().SetText(IDC_BAR_COPY_DEST_TEXT, "");
 }
@@ -69,7 +69,7 @@ void MemoryTools::Destination() {
     if (RefuseIoSpace("mem copy")) return;
     if (window_.anchorLine() < 0) return;
     copyDestination_ = AnchorAddress();
-    window_.view().SetText(IDC_BAR_COPY_DEST_TEXT, BarSpaceText("x%08X", copyDestination_));
+    window_.view().SetText(IDC_BAR_COPY_DEST_TEXT, FormatText("x%08X", copyDestination_));
 }
 
 void MemoryTools::Copy() {
@@ -165,7 +165,7 @@ void MemoryTools::TestWords(volatile uint32_t* words, uint32_t count, bool whole
             ++errors;
             if (errors <= kMaxDetailLines) {
                 details +=
-                    BarSpaceText("%2d: a=%08x dexp=%08x dis=%08x\n", errors, j, expected, read);
+                    FormatText("%2d: a=%08x dexp=%08x dis=%08x\n", errors, j, expected, read);
             }
         }
     } else {
@@ -190,7 +190,7 @@ void MemoryTools::TestWords(volatile uint32_t* words, uint32_t count, bool whole
         window_.view().ShowMessage("No Errors !!", "memory test", MessageKind::Information);
     } else {
         window_.view().ShowMessage(
-            BarSpaceText("!!  Errors found: %d  !!\n%s", errors, details.c_str()), "memory test",
+            FormatText("!!  Errors found: %d  !!\n%s", errors, details.c_str()), "memory test",
             MessageKind::Notice);
     }
 }

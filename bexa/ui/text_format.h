@@ -1,4 +1,4 @@
-// printf-style formatting into a std::string, for the BAR space window's 8-bit texts.
+// printf-style formatting into a std::string, for the windows' 8-bit texts.
 #pragma once
 
 #include <cstdarg>
@@ -7,7 +7,13 @@
 
 namespace bexa {
 
-__attribute__((format(gnu_printf, 1, 2))) inline std::string BarSpaceText(const char* format, ...) {
+#if defined(__clang__)
+#define BEXA_PRINTF_FORMAT __attribute__((format(printf, 1, 2)))
+#else
+#define BEXA_PRINTF_FORMAT __attribute__((format(gnu_printf, 1, 2)))
+#endif
+
+BEXA_PRINTF_FORMAT inline std::string FormatText(const char* format, ...) {
     va_list args;
     va_start(args, format);
     va_list copy;
