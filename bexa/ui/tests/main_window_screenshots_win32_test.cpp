@@ -17,71 +17,19 @@
 #include "id_database.h"
 #include "main_window_win32.h"
 #include "service.h"
+#include "window_bitmap_win32.h"
 
 namespace bexa {
 namespace {
 
 std::string g_folder;
 
-void Pump() {
-    for (int round = 0; round < 20; ++round) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(25);
-    }
-}
-
-// Copies the window as the screen shows it into a 24-bit BMP file.
-bool SaveWindowBitmap(HWND window, const std::string& name) {
-    SetForegroundWindow(window);
-    RedrawWindow(window, nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-    Pump();
-    RECT rect;
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFOHEADER info{};
-    info.biSize = sizeof(info);
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    const int stride = ((width * 3 + 3) / 4) * 4;
-    std::vector<unsigned char> pixels(size_t(stride) * size_t(height));
-    GetDIBits(memory, bitmap, 0, UINT(height), pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
-              DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info);
-    file.bfSize = file.bfOffBits + DWORD(pixels.size());
-    std::FILE* out = std::fopen((g_folder + name).c_str(), "wb");
-    if (out == nullptr) return false;
-    std::fwrite(&file, sizeof(file), 1, out);
-    std::fwrite(&info, sizeof(info), 1, out);
-    std::fwrite(pixels.data(), 1, pixels.size(), out);
-    return std::fclose(out) == 0;
-}
-
 // Captures the message box that is up and cancels it.
 void CALLBACK CaptureMessageBox(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
     HWND box = FindWindowA("#32770", "reset");
     if (box == nullptr) return;
-    SaveWindowBitmap(box, "bexa-reset-question.bmp");
+    SaveWindowBitmap(box, g_folder + "bexa-reset-question.bmp");
     PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
 }
 
@@ -124,11 +72,11 @@ TEST(MainWindowScreenshots, MainWindowStatesAndAbout) {
     ShowWindow(dialog, SW_SHOW);
     HWND tree = GetDlgItem(dialog, IDC_TREE);
     TreeView_EnsureVisible(tree, TreeView_GetRoot(tree));
-    EXPECT_TRUE(SaveWindowBitmap(dialog, "bexa-main.bmp"));
+    EXPECT_TRUE(SaveWindowBitmap(dialog, g_folder + "bexa-main.bmp"));
 
     TreeView_SelectItem(tree, FindItem(tree, "0.30.0"));
     TreeView_EnsureVisible(tree, TreeView_GetRoot(tree));
-    EXPECT_TRUE(SaveWindowBitmap(dialog, "bexa-bridge.bmp"));
+    EXPECT_TRUE(SaveWindowBitmap(dialog, g_folder + "bexa-bridge.bmp"));
 
     Click(dialog, IDC_RESET_BRIDGE);
     EXPECT_NE(GetFileAttributesA((g_folder + "bexa-reset-question.bmp").c_str()),
@@ -140,12 +88,12 @@ TEST(MainWindowScreenshots, MainWindowStatesAndAbout) {
     SendDlgItemMessageW(dialog, IDC_DUMP, LB_SETCURSEL, 15, 0);
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_DUMP, LBN_SELCHANGE),
                  LPARAM(GetDlgItem(dialog, IDC_DUMP)));
-    EXPECT_TRUE(SaveWindowBitmap(dialog, "bexa-64-registers.bmp"));
+    EXPECT_TRUE(SaveWindowBitmap(dialog, g_folder + "bexa-64-registers.bmp"));
 
     HWND about = CreateAboutWindow(dialog);
     ASSERT_NE(about, nullptr);
     ShowWindow(about, SW_SHOW);
-    EXPECT_TRUE(SaveWindowBitmap(about, "bexa-about.bmp"));
+    EXPECT_TRUE(SaveWindowBitmap(about, g_folder + "bexa-about.bmp"));
     DestroyWindow(about);
     DestroyWindow(dialog);
     FreeIdFile();
