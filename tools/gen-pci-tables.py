@@ -66,7 +66,9 @@ Chip name and description of a device (first rule that fits)
 import os
 import re
 import sys
-import unicodedata
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from cp1252_text import to_cp1252  # noqa: E402
 
 VENDOR_SHORT_MAX = 20
 VENDOR_FULL_MAX = 40
@@ -93,24 +95,6 @@ FUNCTION_WORDS = re.compile(
     r"\b(controller|bridge|switch|adapter|card|ssd|interface|device|port|function|hub)\b",
     re.IGNORECASE)
 TRAILING_JUNK = " ,;:-/("
-
-
-def to_cp1252(text):
-    """Converts text to Windows-1252 bytes, one byte per character."""
-    out = bytearray()
-    for ch in text:
-        try:
-            out += ch.encode("cp1252")
-            continue
-        except UnicodeEncodeError:
-            pass
-        plain = "".join(c for c in unicodedata.normalize("NFKD", ch)
-                        if not unicodedata.combining(c))
-        if plain and all(32 <= ord(c) < 127 for c in plain):
-            out += plain.encode("ascii")
-        else:
-            out += b"?"
-    return bytes(out)
 
 
 def cut(data, limit):
@@ -225,6 +209,11 @@ def write_source(path, header, body):
 
 
 def main(argv):
+    if len(argv) > 1 and argv[1] in ("-h", "--help"):
+        print("usage: gen-pci-tables.py [PCI_IDS [OUT_DIR]]\n"
+              "Writes vendor_table.cpp and device_table.cpp (default: bexa/pciid/generated/)\n"
+              "from the PCI ID list (default: /usr/share/misc/pci.ids).")
+        return 0
     here = os.path.dirname(os.path.abspath(__file__))
     pci_ids = argv[1] if len(argv) > 1 else "/usr/share/misc/pci.ids"
     out_dir = argv[2] if len(argv) > 2 else os.path.join(here, "..", "bexa", "pciid", "generated")

@@ -34,27 +34,11 @@ import argparse
 import os
 import re
 import sys
-import unicodedata
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from cp1252_text import to_cp1252  # noqa: E402
 
 MAX_TEXT = 500
-
-
-def to_cp1252(text):
-    """Converts text to Windows-1252 bytes, one byte per character."""
-    out = bytearray()
-    for ch in text:
-        try:
-            out += ch.encode("cp1252")
-            continue
-        except UnicodeEncodeError:
-            pass
-        plain = "".join(c for c in unicodedata.normalize("NFKD", ch)
-                        if not unicodedata.combining(c))
-        if plain and all(32 <= ord(c) < 127 for c in plain):
-            out += plain.encode("ascii")
-        else:
-            out += b"?"
-    return bytes(out)
 
 
 def clean(text):
