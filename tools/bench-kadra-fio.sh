@@ -56,11 +56,13 @@ for queue in 0 10; do
   timed "kadra$queue" "$kadra" disk --dir "$dir" --size "$size_mb" --queue "$queue" --all-sizes \
     --unbuffered --power-user --ini "$work/KADRA.INI" --description bench >"$work/kadra$queue.txt"
   if [ "$queue" = 0 ]; then engine=(--ioengine=psync --iodepth=1); else engine=(--ioengine=io_uring --iodepth=10); fi
+  # Like Kadra's write pass, fio's first block size allocates the file and the later ones
+  # write over it: the file is removed once per queue depth, not per block size.
+  rm -f "$file"
   for kb in "${block_sizes_kb[@]}"; do
     # Kadra's row: block | read linear | read random | write linear.
     row=$(awk -F'|' -v kb="$kb" 'NF >= 3 && $1 + 0 == kb && $1 ~ /^ *[0-9]+ *$/ { print $2, $3, $4 }' "$work/kadra$queue.txt")
     read -r k_read k_rand k_write <<<"$row"
-    rm -f "$file"
     for rw in write read randread; do
       timed "fio$queue" fio --name=kadra --filename="$file" --size="${size_mb}M" --bs="${kb}k" \
         --rw="$rw" --direct=1 --fallocate=none "${engine[@]}" --output-format=json \
