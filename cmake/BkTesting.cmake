@@ -32,7 +32,10 @@ function(bk_add_test)
     set(T_WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
   endif()
   add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY ${T_WORKING_DIRECTORY})
-  set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}" TIMEOUT 600)
+  # Tests reach the embedded simulated machine unless they open another one themselves, so
+  # that no test writes to this machine's real PCI configuration space by default.
+  set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}" TIMEOUT 600
+                       ENVIRONMENT "TRAVIK_MACHINE=embedded")
 endfunction()
 
 # Fuzz targets: bk_add_fuzzer(NAME name SOURCES ... LIBS ...), built only with BK_FUZZ.
