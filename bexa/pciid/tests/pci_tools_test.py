@@ -17,9 +17,9 @@ MINI = os.path.join(HERE, "data", "mini.pci.ids")
 
 
 def load(name, file):
-    spec = importlib.util.spec_from_file_location(name, os.path.join(TOOLS, file))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    module_spec = importlib.util.spec_from_file_location(name, os.path.join(TOOLS, file))
+    module = importlib.util.module_from_spec(module_spec)
+    module_spec.loader.exec_module(module)
     return module
 
 
