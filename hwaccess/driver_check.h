@@ -12,15 +12,15 @@ class DriverCheckSystem {
     enum class Box { Notice, Question };  // exclamation icon with OK; question icon with Yes/No
     virtual ~DriverCheckSystem() = default;
     // The Windows directory, e.g. "C:\\windows" (no trailing backslash).
-    virtual std::string windowsDirectory() = 0;
+    virtual std::string WindowsDirectory() = 0;
     // The folder of the running program file (no trailing backslash).
-    virtual std::string programDirectory() = 0;
-    virtual bool fileExists(const std::string& path) = 0;
+    virtual std::string ProgramDirectory() = 0;
+    virtual bool FileExists(const std::string& path) = 0;
     // Copies `from` over `to` (overwriting allowed); false when the copy fails.
-    virtual bool copyFile(const std::string& from, const std::string& to) = 0;
+    virtual bool CopyFileTo(const std::string& from, const std::string& to) = 0;
     // Shows a message box with caption "Bexa", brought to the foreground. Returns true when
     // the user answers Yes to a question (a notice always gives false).
-    virtual bool messageBox(const std::string& text, Box box) = 0;
+    virtual bool ShowMessage(const std::string& text, Box box) = 0;
 };
 
 enum class DriverCheckResult {

@@ -12,11 +12,11 @@ class Win32DriverCheckSystem : public DriverCheckSystem {
   public:
     // `owner`: the window that owns the message boxes (may be null).
     explicit Win32DriverCheckSystem(HWND owner = nullptr) : owner_(owner) {}
-    std::string windowsDirectory() override;
-    std::string programDirectory() override;
-    bool fileExists(const std::string& path) override;
-    bool copyFile(const std::string& from, const std::string& to) override;
-    bool messageBox(const std::string& text, Box box) override;
+    std::string WindowsDirectory() override;
+    std::string ProgramDirectory() override;
+    bool FileExists(const std::string& path) override;
+    bool CopyFileTo(const std::string& from, const std::string& to) override;
+    bool ShowMessage(const std::string& text, Box box) override;
 
   private:
     HWND owner_;

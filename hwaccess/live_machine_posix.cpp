@@ -55,7 +55,7 @@ class LiveMachine : public Machine {
         return true;
     }
 
-    bool readConfig(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset,
+    bool ReadConfig(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset,
                     uint32_t& value) override {
         const int fd = configFd(bus, device, function);
         if (fd < 0) return false;
@@ -67,7 +67,7 @@ class LiveMachine : public Machine {
         return true;
     }
 
-    void writeConfig(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset,
+    void WriteConfig(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset,
                      uint32_t value) override {
         const int fd = configFd(bus, device, function);
         if (fd < 0) return;
@@ -78,7 +78,7 @@ class LiveMachine : public Machine {
         }
     }
 
-    bool readPort(uint32_t port, uint32_t& value) override {
+    bool ReadPort(uint32_t port, uint32_t& value) override {
         const int fd = portFd();
         uint8_t bytes[4];
         if (fd < 0 || port > 0xFFFC || pread(fd, bytes, 4, port) != 4) return false;
@@ -87,14 +87,14 @@ class LiveMachine : public Machine {
         return true;
     }
 
-    bool writePort(uint32_t port, uint32_t value) override {
+    bool WritePort(uint32_t port, uint32_t value) override {
         const int fd = portFd();
         const uint8_t bytes[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16),
                                   uint8_t(value >> 24)};
         return fd >= 0 && port <= 0xFFFC && pwrite(fd, bytes, 4, port) == 4;
     }
 
-    void* mapPhysical(uint32_t address, uint32_t length) override {
+    void* MapPhysical(uint32_t address, uint32_t length) override {
         if (length == 0) return nullptr;
         const uint64_t last = uint64_t(address) + length - 1;
         for (uint32_t key = 0; key < 65536; ++key) {
@@ -111,7 +111,7 @@ class LiveMachine : public Machine {
         return nullptr;
     }
 
-    void unmapPhysical(void* view, uint32_t) override {
+    void UnmapPhysical(void* view, uint32_t) override {
         auto it = views_.find(view);
         if (it == views_.end()) return;
         munmap(it->second.first, it->second.second);

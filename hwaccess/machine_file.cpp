@@ -505,26 +505,26 @@ std::unique_ptr<SimMachine> Parser::build() {
     auto machine = std::make_unique<SimMachine>();
     for (size_t i = 0; i < images.size(); ++i) {
         std::string message;
-        if (!machine->addFunction(images[i], message)) {
+        if (!machine->AddFunction(images[i], message)) {
             fail(functions_[i].line, message);
             return nullptr;
         }
     }
     for (const auto& r : ram_) {
         std::string message;
-        if (!machine->addRam(r.address, r.size, message)) return fail(r.line, message), nullptr;
+        if (!machine->AddRam(r.address, r.size, message)) return fail(r.line, message), nullptr;
     }
     for (const auto& c : contents_) {
         bool ok = false;
         switch (c.kind) {
             case Contents::Memory:
-                ok = machine->storeMemory(c.address, c.bytes.data(), c.bytes.size());
+                ok = machine->StoreMemory(c.address, c.bytes.data(), c.bytes.size());
                 break;
             case Contents::Fill:
-                ok = machine->fillMemory(c.address, c.length, c.bytes[0]);
+                ok = machine->FillRange(c.address, c.length, c.bytes[0]);
                 break;
             case Contents::Ports:
-                ok = machine->storePorts(uint32_t(c.address), c.bytes.data(), c.bytes.size());
+                ok = machine->StorePorts(uint32_t(c.address), c.bytes.data(), c.bytes.size());
                 break;
         }
         if (!ok) {

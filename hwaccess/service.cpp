@@ -124,13 +124,13 @@ int TVK_CALL TVK_InPort(uint32_t port, uint32_t* buffer, uint32_t count, uint32_
         uint16_t offset;
         uint32_t value = 0xFFFFFFFF;
         if (!DecodeAddress(s.address, bus, device, function, offset) ||
-            !machine->readConfig(bus, device, function, offset, value))
+            !machine->ReadConfig(bus, device, function, offset, value))
             value = 0xFFFFFFFF;
         *buffer = value;
         return 0;
     }
     uint32_t value = 0;
-    if (!machine->readPort(port, value)) return 1;
+    if (!machine->ReadPort(port, value)) return 1;
     *buffer = value;
     return 0;
 }
@@ -149,10 +149,10 @@ int TVK_CALL TVK_OutPort(uint32_t port, const uint32_t* buffer, uint32_t count, 
         uint8_t bus, device, function;
         uint16_t offset;
         if (DecodeAddress(s.address, bus, device, function, offset))
-            machine->writeConfig(bus, device, function, offset, *buffer);
+            machine->WriteConfig(bus, device, function, offset, *buffer);
         return 0;
     }
-    return machine->writePort(port, *buffer) ? 0 : 1;
+    return machine->WritePort(port, *buffer) ? 0 : 1;
 }
 
 void* TVK_CALL TVK_MapPhysToLin(uint32_t physAddress, uint32_t length) {
@@ -160,7 +160,7 @@ void* TVK_CALL TVK_MapPhysToLin(uint32_t physAddress, uint32_t length) {
     std::lock_guard<std::mutex> lock(s.mutex);
     tvk::Machine* machine = tvk::MachineLocked(s);
     if (!machine || length == 0) return nullptr;
-    return machine->mapPhysical(physAddress, length);
+    return machine->MapPhysical(physAddress, length);
 }
 
 void TVK_CALL TVK_UnmapPhysToLin(void* linear, uint32_t length) {
@@ -168,7 +168,7 @@ void TVK_CALL TVK_UnmapPhysToLin(void* linear, uint32_t length) {
     tvk::ServiceState& s = tvk::State();
     std::lock_guard<std::mutex> lock(s.mutex);
     tvk::Machine* machine = tvk::MachineLocked(s);
-    if (machine) machine->unmapPhysical(linear, length);
+    if (machine) machine->UnmapPhysical(linear, length);
 }
 
 }  // extern "C"

@@ -87,13 +87,13 @@ SimMachine::Function* SimMachine::find(uint8_t bus, uint8_t device, uint8_t func
     return index < 0 ? nullptr : functions_[size_t(index)].get();
 }
 
-const std::vector<uint8_t>* SimMachine::configImage(uint8_t bus, uint8_t device,
+const std::vector<uint8_t>* SimMachine::ConfigImage(uint8_t bus, uint8_t device,
                                                     uint8_t function) const {
     const Function* f = find(bus, device, function);
     return f ? &f->config : nullptr;
 }
 
-bool SimMachine::addFunction(const FunctionImage& image, std::string& error) {
+bool SimMachine::AddFunction(const FunctionImage& image, std::string& error) {
     const std::string where = Address(image.bus, image.device, image.function);
     if (image.device > 31 || image.function > 7) {
         error = "function " + where + ": device above 31 or function above 7";
@@ -240,11 +240,11 @@ bool SimMachine::addFunction(const FunctionImage& image, std::string& error) {
 
     slots_[size_t(f->bus) << 8 | size_t(f->device) << 3 | f->function] = int32_t(functions_.size());
     functions_.push_back(std::move(f));
-    updateReset();
+    UpdateReset();
     return true;
 }
 
-bool SimMachine::addRam(uint32_t address, uint32_t size, std::string& error) {
+bool SimMachine::AddRam(uint32_t address, uint32_t size, std::string& error) {
     const uint64_t end = uint64_t(address) + size;
     if (size == 0 || end > (uint64_t(1) << 32)) {
         error = "RAM region is empty or reaches past 4 GB";
@@ -260,7 +260,7 @@ bool SimMachine::addRam(uint32_t address, uint32_t size, std::string& error) {
     return true;
 }
 
-void SimMachine::updateReset() {
+void SimMachine::UpdateReset() {
     // Buses newly held in reset get their functions restored to power-on; restoring a bridge
     // may change which buses are held, so repeat until nothing is added.
     for (int guard = 0; guard < 300; ++guard) {
@@ -282,7 +282,7 @@ void SimMachine::updateReset() {
     }
 }
 
-bool SimMachine::readConfig(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset,
+bool SimMachine::ReadConfig(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset,
                             uint32_t& value) {
     ++reads_;
     const Function* f = find(bus, device, function);
@@ -292,7 +292,7 @@ bool SimMachine::readConfig(uint8_t bus, uint8_t device, uint8_t function, uint1
     return true;
 }
 
-void SimMachine::writeConfig(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset,
+void SimMachine::WriteConfig(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset,
                              uint32_t value) {
     ++writes_;
     if (logging_) log_.push_back({bus, device, function, uint16_t(offset & ~3u), value});
@@ -306,10 +306,10 @@ void SimMachine::writeConfig(uint8_t bus, uint8_t device, uint8_t function, uint
         b = uint8_t((b & ~f->writable[off + i]) | (v & f->writable[off + i]));
         b = uint8_t(b & ~(v & f->clearOne[off + i]));
     }
-    if (IsBridgeType(f->headerType)) updateReset();
+    if (IsBridgeType(f->headerType)) UpdateReset();
 }
 
-uint8_t* SimMachine::memoryAt(uint64_t address, uint64_t length) {
+uint8_t* SimMachine::MemoryAt(uint64_t address, uint64_t length) {
     auto inside = [&](uint64_t base, uint64_t size) {
         return address >= base && address - base <= size && length <= size - (address - base);
     };
@@ -331,7 +331,7 @@ uint8_t* SimMachine::memoryAt(uint64_t address, uint64_t length) {
     return nullptr;
 }
 
-uint8_t* SimMachine::portAt(uint32_t port) {
+uint8_t* SimMachine::PortAt(uint32_t port) {
     for (const auto& f : functions_) {
         if (busInReset_[f->bus]) continue;
         for (int i = 0; i < 6; ++i) {
@@ -344,57 +344,57 @@ uint8_t* SimMachine::portAt(uint32_t port) {
     return nullptr;
 }
 
-bool SimMachine::storeMemory(uint64_t address, const uint8_t* bytes, size_t count) {
+bool SimMachine::StoreMemory(uint64_t address, const uint8_t* bytes, size_t count) {
     if (count == 0) return false;
-    uint8_t* target = memoryAt(address, count);
+    uint8_t* target = MemoryAt(address, count);
     if (!target) return false;
     std::memcpy(target, bytes, count);
     return true;
 }
 
-bool SimMachine::fillMemory(uint64_t address, uint64_t length, uint8_t value) {
+bool SimMachine::FillRange(uint64_t address, uint64_t length, uint8_t value) {
     if (length == 0) return false;
-    uint8_t* target = memoryAt(address, length);
+    uint8_t* target = MemoryAt(address, length);
     if (!target) return false;
     std::memset(target, value, size_t(length));
     return true;
 }
 
-bool SimMachine::storePorts(uint32_t port, const uint8_t* bytes, size_t count) {
+bool SimMachine::StorePorts(uint32_t port, const uint8_t* bytes, size_t count) {
     if (count == 0 || uint64_t(port) + count > (uint64_t(1) << 32)) return false;
-    uint8_t* first = portAt(port);
+    uint8_t* first = PortAt(port);
     if (!first) return false;
     for (size_t i = 1; i < count; ++i) {
-        if (portAt(uint32_t(port + i)) != first + i) return false;  // not all in one I/O BAR
+        if (PortAt(uint32_t(port + i)) != first + i) return false;  // not all in one I/O BAR
     }
     std::memcpy(first, bytes, count);
     return true;
 }
 
-bool SimMachine::readPort(uint32_t port, uint32_t& value) {
+bool SimMachine::ReadPort(uint32_t port, uint32_t& value) {
     value = 0;
     for (uint32_t i = 0; i < 4; ++i) {
-        const uint8_t* b = portAt(port + i);
+        const uint8_t* b = PortAt(port + i);
         value |= uint32_t(b ? *b : 0xFF) << (8 * i);
     }
     return true;
 }
 
-bool SimMachine::writePort(uint32_t port, uint32_t value) {
+bool SimMachine::WritePort(uint32_t port, uint32_t value) {
     for (uint32_t i = 0; i < 4; ++i) {
-        if (uint8_t* b = portAt(port + i)) *b = uint8_t(value >> (8 * i));
+        if (uint8_t* b = PortAt(port + i)) *b = uint8_t(value >> (8 * i));
     }
     return true;
 }
 
-void* SimMachine::mapPhysical(uint32_t address, uint32_t length) {
+void* SimMachine::MapPhysical(uint32_t address, uint32_t length) {
     if (length == 0) return nullptr;
-    void* view = memoryAt(address, length);
+    void* view = MemoryAt(address, length);
     if (view) ++openViews_;
     return view;
 }
 
-void SimMachine::unmapPhysical(void* view, uint32_t) {
+void SimMachine::UnmapPhysical(void* view, uint32_t) {
     if (view) --openViews_;
 }
 

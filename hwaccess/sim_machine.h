@@ -59,47 +59,47 @@ class SimMachine : public Machine {
     // Adds a function. false (and `error`) when its address is taken, the image is not 256 or
     // 4096 bytes, or a BAR size is not a power of two of at least the minimum (4 for I/O, 16
     // for memory, 2048 for the ROM) or does not fit its BAR.
-    bool addFunction(const FunctionImage& image, std::string& error);
+    bool AddFunction(const FunctionImage& image, std::string& error);
     // Declares a RAM region (zero-filled). false when it is empty, wraps past 4 GB or overlaps
     // another RAM region.
-    bool addRam(uint32_t address, uint32_t size, std::string& error);
+    bool AddRam(uint32_t address, uint32_t size, std::string& error);
     // Writes bytes into memory that lies entirely inside one memory BAR region (at the BAR's
     // current address) or RAM region; false otherwise.
-    bool storeMemory(uint64_t address, const uint8_t* bytes, size_t count);
-    bool fillMemory(uint64_t address, uint64_t length, uint8_t value);
+    bool StoreMemory(uint64_t address, const uint8_t* bytes, size_t count);
+    bool FillRange(uint64_t address, uint64_t length, uint8_t value);
     // Writes bytes into the registers behind one I/O BAR; false unless all lie inside it.
-    bool storePorts(uint32_t port, const uint8_t* bytes, size_t count);
+    bool StorePorts(uint32_t port, const uint8_t* bytes, size_t count);
 
     // --- Machine -----------------------------------------------------------------------
-    bool readConfig(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset,
+    bool ReadConfig(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset,
                     uint32_t& value) override;
-    void writeConfig(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset,
+    void WriteConfig(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset,
                      uint32_t value) override;
     // Ports inside an I/O BAR reach its registers (little-endian); bytes of a port access
     // outside every I/O BAR read as 0xFF and ignore writes, as on a real bus. Always true.
-    bool readPort(uint32_t port, uint32_t& value) override;
-    bool writePort(uint32_t port, uint32_t value) override;
+    bool ReadPort(uint32_t port, uint32_t& value) override;
+    bool WritePort(uint32_t port, uint32_t value) override;
     // A view of memory lying entirely inside one memory BAR region (BARs at address 0 decode
     // nothing) or one RAM region; nullptr otherwise, and for length 0.
-    void* mapPhysical(uint32_t address, uint32_t length) override;
-    void unmapPhysical(void* view, uint32_t length) override;
+    void* MapPhysical(uint32_t address, uint32_t length) override;
+    void UnmapPhysical(void* view, uint32_t length) override;
 
     // --- Inspection (tests) ------------------------------------------------------------
     // Configuration accesses served: every readConfig/writeConfig call, answered or not.
-    uint64_t configReads() const { return reads_; }
-    uint64_t configWrites() const { return writes_; }
-    void resetCounters() { reads_ = writes_ = 0; }
+    uint64_t ConfigReads() const { return reads_; }
+    uint64_t ConfigWrites() const { return writes_; }
+    void ResetCounters() { reads_ = writes_ = 0; }
     // Log of configuration writes (off by default).
-    void setLogging(bool on) { logging_ = on; }
-    const std::vector<ConfigWrite>& writeLog() const { return log_; }
-    void clearLog() { log_.clear(); }
+    void SetLogging(bool on) { logging_ = on; }
+    const std::vector<ConfigWrite>& WriteLog() const { return log_; }
+    void ClearLog() { log_.clear(); }
     // Maps minus unmaps so far.
-    long openViews() const { return openViews_; }
-    size_t functionCount() const { return functions_.size(); }
+    long OpenViews() const { return openViews_; }
+    size_t FunctionCount() const { return functions_.size(); }
     // True while a bridge holds `bus` in secondary bus reset.
-    bool busInReset(uint8_t bus) const { return busInReset_[bus]; }
+    bool BusInReset(uint8_t bus) const { return busInReset_[bus]; }
     // The current configuration image of a function, nullptr when there is none.
-    const std::vector<uint8_t>* configImage(uint8_t bus, uint8_t device, uint8_t function) const;
+    const std::vector<uint8_t>* ConfigImage(uint8_t bus, uint8_t device, uint8_t function) const;
 
   private:
     struct Store;
@@ -107,9 +107,9 @@ class SimMachine : public Machine {
     struct Ram;
 
     Function* find(uint8_t bus, uint8_t device, uint8_t function) const;
-    void updateReset();
-    uint8_t* memoryAt(uint64_t address, uint64_t length);
-    uint8_t* portAt(uint32_t port);
+    void UpdateReset();
+    uint8_t* MemoryAt(uint64_t address, uint64_t length);
+    uint8_t* PortAt(uint32_t port);
 
     std::vector<std::unique_ptr<Function>> functions_;
     std::vector<int32_t> slots_;  // (bus << 8 | devfn) -> index in functions_, -1 = empty

@@ -45,7 +45,7 @@ class ViewDriverCheckSystem : public tvk::Win32DriverCheckSystem {
   public:
     ViewDriverCheckSystem(HWND owner, MainWindowView& view)
         : Win32DriverCheckSystem(owner), view_(view) {}
-    bool messageBox(const std::string& text, Box box) override {
+    bool ShowMessage(const std::string& text, Box box) override {
         const bool question = box == Box::Question;
         return view_.ShowMessage(
                    text, "Bexa", question ? MessageIcon::Question : MessageIcon::Exclamation,

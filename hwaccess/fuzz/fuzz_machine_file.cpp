@@ -11,10 +11,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto machine = tvk::LoadMachineText(text, "fuzz", error);
     if (machine) {
         uint32_t value;
-        machine->readConfig(0, 0, 0, 0, value);
-        machine->writeConfig(0, 0, 0, 0x10, 0xFFFFFFFF);
-        machine->writeConfig(0, 0, 0, 0x3C, 0x00400000);
-        machine->mapPhysical(0, 16);
+        machine->ReadConfig(0, 0, 0, 0, value);
+        machine->WriteConfig(0, 0, 0, 0x10, 0xFFFFFFFF);
+        machine->WriteConfig(0, 0, 0, 0x3C, 0x00400000);
+        machine->MapPhysical(0, 16);
     } else if (error.empty()) {
         __builtin_trap();  // a failure must say why
     }

@@ -11,16 +11,16 @@ using Box = DriverCheckSystem::Box;
 
 class FakeSystem : public DriverCheckSystem {
   public:
-    std::string windowsDirectory() override { return "C:\\windows"; }
-    std::string programDirectory() override { return "D:\\tools\\bexa"; }
-    bool fileExists(const std::string& path) override { return files.count(path) > 0; }
-    bool copyFile(const std::string& from, const std::string& to) override {
+    std::string WindowsDirectory() override { return "C:\\windows"; }
+    std::string ProgramDirectory() override { return "D:\\tools\\bexa"; }
+    bool FileExists(const std::string& path) override { return files.count(path) > 0; }
+    bool CopyFileTo(const std::string& from, const std::string& to) override {
         copies.push_back(from + " -> " + to);
         if (!copyWorks || !files.count(from)) return false;
         files.insert(to);
         return true;
     }
-    bool messageBox(const std::string& text, Box box) override {
+    bool ShowMessage(const std::string& text, Box box) override {
         boxes.push_back({text, box});
         return box == Box::Question && answerYes;
     }
@@ -79,7 +79,7 @@ TEST(DriverCheck, YesCopiesAndClosesTheMainWindow) {
                 {"Warning\nCould not copy Tvk.sys to system32\\drivers \n", Box::Notice});
         expected.push_back({kRestart, Box::Notice});
         EXPECT_EQ(system.boxes, expected);
-        EXPECT_EQ(system.fileExists(kInstalled), copyWorks);
+        EXPECT_EQ(system.FileExists(kInstalled), copyWorks);
     }
 }
 

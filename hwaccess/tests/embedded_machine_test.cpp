@@ -45,7 +45,7 @@ class EmbeddedMachineTest : public ::testing::Test {
 };
 
 TEST_F(EmbeddedMachineTest, HasTheDocumentedFunctions) {
-    EXPECT_EQ(m_->functionCount(), std::size(kFunctions));
+    EXPECT_EQ(m_->FunctionCount(), std::size(kFunctions));
     for (const Expected& e : kFunctions) {
         SCOPED_TRACE(testing::Message()
                      << std::hex << int(e.bus) << ":" << int(e.device) << "." << int(e.function));
@@ -67,24 +67,24 @@ TEST_F(EmbeddedMachineTest, BridgesAreNumberedDepthFirst) {
 }
 
 TEST_F(EmbeddedMachineTest, CaptureFunctionHasMemoryAndRegistersBehindItsBars) {
-    m_->writeConfig(1, 5, 0, 0x10, 0xFFFFFFFF);
+    m_->WriteConfig(1, 5, 0, 0x10, 0xFFFFFFFF);
     EXPECT_EQ(Read(*m_, 1, 5, 0, 0x10), 0xFF000008u);  // 16 MB, 32-bit prefetchable
-    m_->writeConfig(1, 5, 0, 0x10, 0xD0000008);
-    m_->writeConfig(1, 5, 0, 0x14, 0xFFFFFFFF);
+    m_->WriteConfig(1, 5, 0, 0x10, 0xD0000008);
+    m_->WriteConfig(1, 5, 0, 0x14, 0xFFFFFFFF);
     EXPECT_EQ(Read(*m_, 1, 5, 0, 0x14), 0xFFFFFFE1u);  // 32 bytes of I/O
-    m_->writeConfig(1, 5, 0, 0x14, 0x0000D001);
-    auto* memory = static_cast<const char*>(m_->mapPhysical(0xD0000000, 16u << 20));
+    m_->WriteConfig(1, 5, 0, 0x14, 0x0000D001);
+    auto* memory = static_cast<const char*>(m_->MapPhysical(0xD0000000, 16u << 20));
     ASSERT_NE(memory, nullptr);
     EXPECT_STREQ(memory, "CX23880");
     EXPECT_EQ(uint8_t(memory[0x100000]), 0x80);
     uint32_t value = 0;
-    ASSERT_TRUE(m_->readPort(0xD000, value));
+    ASSERT_TRUE(m_->ReadPort(0xD000, value));
     EXPECT_EQ(value, 0x14F18800u);
     // The 64-bit BAR of the audio controller, and RAM.
-    m_->writeConfig(0, 0x1B, 0, 0x10, 0xFFFFFFFF);
+    m_->WriteConfig(0, 0x1B, 0, 0x10, 0xFFFFFFFF);
     EXPECT_EQ(Read(*m_, 0, 0x1B, 0, 0x10), 0xFFFFC004u);
-    EXPECT_NE(m_->mapPhysical(0x00100000, 1u << 20), nullptr);
-    EXPECT_NE(m_->mapPhysical(0x0009FC00, 1024), nullptr);
+    EXPECT_NE(m_->MapPhysical(0x00100000, 1u << 20), nullptr);
+    EXPECT_NE(m_->MapPhysical(0x0009FC00, 1024), nullptr);
 }
 
 // Every BAR behind a PCI-to-PCI bridge lies inside that bridge's windows.
@@ -161,10 +161,10 @@ TEST_F(EmbeddedMachineTest, DumpParsesBackToTheSameImages) {
     EXPECT_NE(dump.find("\n01:08.0 0607: 104c:ac55 (rev 01)\n"), std::string::npos);
     auto back = LoadMachineText(dump, "dump", error);
     ASSERT_NE(back, nullptr) << error;
-    EXPECT_EQ(back->functionCount(), std::size(kFunctions));
+    EXPECT_EQ(back->FunctionCount(), std::size(kFunctions));
     for (const Expected& e : kFunctions)
-        EXPECT_EQ(*back->configImage(e.bus, e.device, e.function),
-                  *m_->configImage(e.bus, e.device, e.function));
+        EXPECT_EQ(*back->ConfigImage(e.bus, e.device, e.function),
+                  *m_->ConfigImage(e.bus, e.device, e.function));
 }
 
 }  // namespace

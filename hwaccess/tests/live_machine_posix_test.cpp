@@ -56,46 +56,46 @@ TEST_F(FakeSysfs, ReadsConfigurationFilesOfDomainZero) {
     EXPECT_EQ(Read(*machine_, 0, 0, 0, 0x100), 0xFFFFFFFFu);  // past the 256-byte file
     EXPECT_EQ(Read(*machine_, 0, 1, 0, 0x3C), 0x7F7E7D7Cu);
     uint32_t value = 0;
-    EXPECT_TRUE(machine_->readConfig(0, 1, 0, 0x40, value));  // short file: the rest is FF
+    EXPECT_TRUE(machine_->ReadConfig(0, 1, 0, 0x40, value));  // short file: the rest is FF
     EXPECT_EQ(value, 0xFFFFFFFFu);
     EXPECT_EQ(Read(*machine_, 0, 3, 0, 0xFFC), 0x0F0E0D0Cu);
-    EXPECT_FALSE(machine_->readConfig(0, 2, 0, 0, value));  // unreadable: does not answer
-    EXPECT_FALSE(machine_->readConfig(0, 4, 0, 0, value));  // absent
-    EXPECT_FALSE(machine_->readConfig(1, 0, 0, 0, value));
+    EXPECT_FALSE(machine_->ReadConfig(0, 2, 0, 0, value));  // unreadable: does not answer
+    EXPECT_FALSE(machine_->ReadConfig(0, 4, 0, 0, value));  // absent
+    EXPECT_FALSE(machine_->ReadConfig(1, 0, 0, 0, value));
 }
 
 TEST_F(FakeSysfs, WritesReachTheFile) {
-    machine_->writeConfig(0, 0, 0, 0x3C, 0x0000010B);
+    machine_->WriteConfig(0, 0, 0, 0x3C, 0x0000010B);
     EXPECT_EQ(Read(*machine_, 0, 0, 0, 0x3C), 0x0000010Bu);
     const std::string config = test::ReadFile(root_ + "/0000:00:00.0/config");
     EXPECT_EQ(config.substr(0x3C, 4), std::string("\x0b\x01\x00\x00", 4));
-    machine_->writeConfig(0, 2, 0, 0x3C, 1);  // unreadable: lost without harm
+    machine_->WriteConfig(0, 2, 0, 0x3C, 1);  // unreadable: lost without harm
 }
 
 TEST_F(FakeSysfs, MapsInsideAMemoryResourceOnly) {
-    auto* view = static_cast<uint8_t*>(machine_->mapPhysical(0xF7E01003, 16));
+    auto* view = static_cast<uint8_t*>(machine_->MapPhysical(0xF7E01003, 16));
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view[0], uint8_t(0x20 + 0x1003));
     view[1] = 0xAB;
-    machine_->unmapPhysical(view, 16);
+    machine_->UnmapPhysical(view, 16);
     EXPECT_EQ(uint8_t(test::ReadFile(root_ + "/0000:00:00.0/resource0")[0x1004]), 0xAB);
-    EXPECT_EQ(machine_->mapPhysical(0xF7E01FF0, 32), nullptr);  // runs past the end
-    EXPECT_EQ(machine_->mapPhysical(0x0000E000, 4), nullptr);   // an I/O resource
-    EXPECT_EQ(machine_->mapPhysical(0x00001000, 4), nullptr);
-    EXPECT_EQ(machine_->mapPhysical(0xF7E00000, 0), nullptr);
+    EXPECT_EQ(machine_->MapPhysical(0xF7E01FF0, 32), nullptr);  // runs past the end
+    EXPECT_EQ(machine_->MapPhysical(0x0000E000, 4), nullptr);   // an I/O resource
+    EXPECT_EQ(machine_->MapPhysical(0x00001000, 4), nullptr);
+    EXPECT_EQ(machine_->MapPhysical(0xF7E00000, 0), nullptr);
 }
 
 TEST_F(FakeSysfs, PortsThroughThePortDevice) {
-    ASSERT_TRUE(machine_->writePort(0x80, 0x11223344));
+    ASSERT_TRUE(machine_->WritePort(0x80, 0x11223344));
     uint32_t value = 0;
-    ASSERT_TRUE(machine_->readPort(0x80, value));
+    ASSERT_TRUE(machine_->ReadPort(0x80, value));
     EXPECT_EQ(value, 0x11223344u);
-    EXPECT_FALSE(machine_->readPort(0x10000, value));
+    EXPECT_FALSE(machine_->ReadPort(0x10000, value));
     std::string error;
     auto noPorts = OpenLiveMachine(error, root_, folder_.file("no-such-port"));
     ASSERT_NE(noPorts, nullptr);
-    EXPECT_FALSE(noPorts->readPort(0x80, value));
-    EXPECT_FALSE(noPorts->writePort(0x80, value));
+    EXPECT_FALSE(noPorts->ReadPort(0x80, value));
+    EXPECT_FALSE(noPorts->WritePort(0x80, value));
     InstallMachine(std::move(noPorts));
     EXPECT_NE(TVK_InPort(0x80, &value, 1, 32), 0);  // the contract's failure result
     EXPECT_EQ(test::PortRead(0, 0, 0, 0), 0x03020100u);

@@ -21,16 +21,16 @@ std::unique_ptr<SimMachine> Load(const std::string& name) {
 // The mask a BAR reads back after FFFFFFFF is written to it.
 uint32_t Probe(SimMachine& m, uint8_t bus, uint8_t dev, uint8_t fn, uint16_t off) {
     const uint32_t before = Read(m, bus, dev, fn, off);
-    m.writeConfig(bus, dev, fn, off, 0xFFFFFFFF);
+    m.WriteConfig(bus, dev, fn, off, 0xFFFFFFFF);
     const uint32_t mask = Read(m, bus, dev, fn, off);
-    m.writeConfig(bus, dev, fn, off, before);
+    m.WriteConfig(bus, dev, fn, off, before);
     return mask;
 }
 
 TEST(MachineFile, ReadsLspciXxxDumpsOfThisKindOfMachine) {
     auto m = Load("vm-xxx.txt");
     ASSERT_NE(m, nullptr);
-    EXPECT_EQ(m->functionCount(), 6u);
+    EXPECT_EQ(m->FunctionCount(), 6u);
     EXPECT_EQ(Read(*m, 0, 0, 0, 0), 0x0D578086u);
     EXPECT_EQ(Read(*m, 0, 1, 0, 0x10), 0x00000004u);  // 64-bit BAR at 0x40_0000_0000
     EXPECT_EQ(Read(*m, 0, 1, 0, 0x14), 0x00000040u);
@@ -46,7 +46,7 @@ TEST(MachineFile, ReadsLspciXxxDumpsOfThisKindOfMachine) {
 TEST(MachineFile, TakesBarSizesFromVerboseRegionLines) {
     auto m = Load("vm-vv-xxx.txt");
     ASSERT_NE(m, nullptr);
-    EXPECT_EQ(m->functionCount(), 6u);
+    EXPECT_EQ(m->FunctionCount(), 6u);
     EXPECT_EQ(Probe(*m, 0, 5, 0, 0x10), 0xFFF80004u);  // [size=512K]
     auto plain = Load("vm-xxx.txt");
     for (uint8_t dev = 0; dev < 6; ++dev)
@@ -57,10 +57,10 @@ TEST(MachineFile, TakesBarSizesFromVerboseRegionLines) {
 TEST(MachineFile, ReadsDomainsAndShortDumps) {
     auto m = Load("vm-domain-x.txt");  // lspci -D -x: 64 bytes per function
     ASSERT_NE(m, nullptr);
-    EXPECT_EQ(m->functionCount(), 6u);
+    EXPECT_EQ(m->FunctionCount(), 6u);
     EXPECT_EQ(Read(*m, 0, 3, 0, 0), 0x10411AF4u);
     EXPECT_EQ(Read(*m, 0, 3, 0, 0x40), 0u);  // not in the dump
-    EXPECT_EQ(m->configImage(0, 3, 0)->size(), 256u);
+    EXPECT_EQ(m->ConfigImage(0, 3, 0)->size(), 256u);
     // Functions of another domain are not reachable through mechanism #1.
     std::string error;
     auto other = LoadMachineText(
@@ -68,16 +68,16 @@ TEST(MachineFile, ReadsDomainsAndShortDumps) {
             test::ReadFile(DataFile("vm-domain-x.txt")),
         "t", error);
     ASSERT_NE(other, nullptr) << error;
-    EXPECT_EQ(other->functionCount(), 6u);
+    EXPECT_EQ(other->FunctionCount(), 6u);
 }
 
 TEST(MachineFile, KeepsExtendedConfigurationSpace) {
     auto m = Load("vm-xxxx.txt");
     ASSERT_NE(m, nullptr);
-    EXPECT_EQ(m->configImage(0, 0, 0)->size(), 4096u);
-    EXPECT_EQ(m->configImage(0, 3, 0)->size(), 256u);  // sysfs gave 256 bytes for it
+    EXPECT_EQ(m->ConfigImage(0, 0, 0)->size(), 4096u);
+    EXPECT_EQ(m->ConfigImage(0, 3, 0)->size(), 256u);  // sysfs gave 256 bytes for it
     uint32_t value = 0;
-    EXPECT_TRUE(m->readConfig(0, 0, 0, 0xFFC, value));
+    EXPECT_TRUE(m->ReadConfig(0, 0, 0, 0xFFC, value));
     EXPECT_EQ(value, 0u);
     std::string error;
     auto extended = LoadMachineText(
@@ -87,8 +87,8 @@ TEST(MachineFile, KeepsExtendedConfigurationSpace) {
         "t", error);
     ASSERT_NE(extended, nullptr) << error;
     EXPECT_EQ(Read(*extended, 0, 0, 0, 0x104), 0xDDCCBBAAu);
-    extended->writeConfig(0, 0, 0, 0x100, 0);  // extended capability header: read-only
-    extended->writeConfig(0, 0, 0, 0x104, 0x12345678);
+    extended->WriteConfig(0, 0, 0, 0x100, 0);  // extended capability header: read-only
+    extended->WriteConfig(0, 0, 0, 0x104, 0x12345678);
     EXPECT_EQ(Read(*extended, 0, 0, 0, 0x100), 0x14010001u);
     EXPECT_EQ(Read(*extended, 0, 0, 0, 0x104), 0x12345678u);
 }
@@ -96,7 +96,7 @@ TEST(MachineFile, KeepsExtendedConfigurationSpace) {
 TEST(MachineFile, ReadsAHandMadeMachineWithABridge) {
     auto m = Load("bridge-vv-xxx.txt");
     ASSERT_NE(m, nullptr);
-    EXPECT_EQ(m->functionCount(), 8u);
+    EXPECT_EQ(m->FunctionCount(), 8u);
     EXPECT_EQ(Probe(*m, 0, 2, 0, 0x10), 0xFFC00004u);  // 4M, 64-bit
     EXPECT_EQ(Probe(*m, 0, 2, 0, 0x18), 0xF000000Cu);  // 256M, 64-bit prefetchable
     EXPECT_EQ(Probe(*m, 0, 2, 0, 0x1C), 0xFFFFFFFFu);
@@ -116,19 +116,19 @@ TEST(MachineFile, AnnotationsGiveSizesRamAndContents) {
     EXPECT_EQ(Probe(*m, 0, 5, 0, 0x14), 0xFFFFFFE1u);
     EXPECT_EQ(Probe(*m, 0, 5, 0, 0x30), 0xFFFF0001u);
     EXPECT_EQ(Probe(*m, 0, 5, 1, 0x10), 0xFFFFF000u);  // rule: alignment of fe9ff000
-    auto* ram = static_cast<uint8_t*>(m->mapPhysical(0x00100000, 4));
+    auto* ram = static_cast<uint8_t*>(m->MapPhysical(0x00100000, 4));
     ASSERT_NE(ram, nullptr);
     EXPECT_EQ(std::memcmp(ram, "\xde\xad\xbe\xef", 4), 0);
-    EXPECT_NE(m->mapPhysical(0x0009F000, 4096), nullptr);
-    EXPECT_EQ(m->mapPhysical(0x000A0000, 16), nullptr);
-    auto* bar = static_cast<uint8_t*>(m->mapPhysical(0xD0000000, 4096));
+    EXPECT_NE(m->MapPhysical(0x0009F000, 4096), nullptr);
+    EXPECT_EQ(m->MapPhysical(0x000A0000, 16), nullptr);
+    auto* bar = static_cast<uint8_t*>(m->MapPhysical(0xD0000000, 4096));
     ASSERT_NE(bar, nullptr);
     EXPECT_EQ(bar[0], 0x80);
     EXPECT_EQ(std::memcmp(bar + 4, "CX88", 4), 0);
     EXPECT_EQ(bar[4095], 0x80);
-    EXPECT_EQ(static_cast<uint8_t*>(m->mapPhysical(0xD0001000, 1))[0], 0);
+    EXPECT_EQ(static_cast<uint8_t*>(m->MapPhysical(0xD0001000, 1))[0], 0);
     uint32_t value = 0;
-    ASSERT_TRUE(m->readPort(0xD000, value));
+    ASSERT_TRUE(m->ReadPort(0xD000, value));
     EXPECT_EQ(value, 0x14F18800u);
 }
 

@@ -29,7 +29,7 @@ class ServiceTest : public ::testing::Test {
         io.barSize[1] = 32;
         std::string error;
         for (const auto& f : {low, last, high, io})
-            ASSERT_TRUE(sim->addFunction(f, error)) << error;
+            ASSERT_TRUE(sim->AddFunction(f, error)) << error;
         sim_ = sim.get();
         InstallMachine(std::move(sim));
     }
@@ -57,26 +57,26 @@ TEST_F(ServiceTest, DecodesMechanismOneAddresses) {
 }
 
 TEST_F(ServiceTest, EnableBitClearReadsAllOnesAndIgnoresWrites) {
-    sim_->setLogging(true);
-    sim_->resetCounters();
+    sim_->SetLogging(true);
+    sim_->ResetCounters();
     const uint32_t address = 0x0000FFFC;  // 00:1f.7 register 63 without the enable bit
     uint32_t value = 0, zero = 0;
     ASSERT_EQ(TVK_OutPort(0xCF8, &address, 1, 32), 0);
     ASSERT_EQ(TVK_InPort(0xCFC, &value, 1, 32), 0);
     EXPECT_EQ(value, 0xFFFFFFFFu);
     ASSERT_EQ(TVK_OutPort(0xCFC, &zero, 1, 32), 0);
-    EXPECT_EQ(sim_->configReads(), 0u);
-    EXPECT_EQ(sim_->configWrites(), 0u);
-    EXPECT_TRUE(sim_->writeLog().empty());
+    EXPECT_EQ(sim_->ConfigReads(), 0u);
+    EXPECT_EQ(sim_->ConfigWrites(), 0u);
+    EXPECT_TRUE(sim_->WriteLog().empty());
     EXPECT_EQ(PortRead(0, 31, 7, 0xFC), 0xCAFEF00Du);
 }
 
 TEST_F(ServiceTest, EmptySlotReadsAllOnesForOneRead) {
-    sim_->resetCounters();
+    sim_->ResetCounters();
     EXPECT_EQ(PortRead(7, 3, 0, 0), 0xFFFFFFFFu);
-    EXPECT_EQ(sim_->configReads(), 1u);
+    EXPECT_EQ(sim_->ConfigReads(), 1u);
     PortWrite(7, 3, 0, 0x3C, 0x0000010B);  // ignored, but served
-    EXPECT_EQ(sim_->configWrites(), 1u);
+    EXPECT_EQ(sim_->ConfigWrites(), 1u);
     EXPECT_EQ(PortRead(7, 3, 0, 0x3C), 0xFFFFFFFFu);
 }
 
@@ -119,7 +119,7 @@ TEST_F(ServiceTest, OtherPortsAndMemoryReachTheMachine) {
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(*again, 0x5A5AA5A5u);
     TVK_UnmapPhysToLin(again, 4);
-    EXPECT_EQ(sim_->openViews(), 0);
+    EXPECT_EQ(sim_->OpenViews(), 0);
     EXPECT_EQ(TVK_MapPhysToLin(0xD0FFFC00, 2048), nullptr);  // runs past the BAR
     EXPECT_EQ(TVK_MapPhysToLin(0x40000000, 16), nullptr);    // nothing there
     EXPECT_EQ(TVK_MapPhysToLin(0xD0000000, 0), nullptr);
@@ -177,7 +177,7 @@ TEST_F(ServiceTest, ConcurrentCallersSeeConsistentResults) {
     writer.join();
     mapper.join();
     EXPECT_EQ(failures.load(), 0);
-    EXPECT_EQ(sim_->openViews(), 0);
+    EXPECT_EQ(sim_->OpenViews(), 0);
     EXPECT_EQ(PortRead(0, 31, 7, 0xFC), 0xCAFEF00Du);
 }
 

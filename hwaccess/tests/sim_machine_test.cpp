@@ -15,7 +15,7 @@ std::unique_ptr<SimMachine> Machine(const std::vector<FunctionImage>& functions)
     auto sim = std::make_unique<SimMachine>();
     std::string error;
     for (const auto& f : functions)
-        EXPECT_TRUE(sim->addFunction(f, error)) << error;
+        EXPECT_TRUE(sim->AddFunction(f, error)) << error;
     return sim;
 }
 
@@ -40,9 +40,9 @@ TEST(SimBarSizing, WritingAllOnesReadsBackTheSizeMask) {
         Put32(f.config, 0x18, c.value);  // BAR 2
         f.barSize[2] = c.size;
         auto sim = Machine({f});
-        sim->writeConfig(0, 3, 0, 0x18, 0xFFFFFFFF);
+        sim->WriteConfig(0, 3, 0, 0x18, 0xFFFFFFFF);
         EXPECT_EQ(Read(*sim, 0, 3, 0, 0x18), c.mask);
-        sim->writeConfig(0, 3, 0, 0x18, c.value);
+        sim->WriteConfig(0, 3, 0, 0x18, c.value);
         EXPECT_EQ(Read(*sim, 0, 3, 0, 0x18), c.value);
     }
 }
@@ -56,7 +56,7 @@ TEST(SimBarSizing, SixtyFourBitBarsSizeBothHalves) {
     f.barSize[2] = uint64_t(8) << 30;
     auto sim = Machine({f});
     for (uint16_t off : {0x10, 0x14, 0x18, 0x1C})
-        sim->writeConfig(0, 27, 0, off, 0xFFFFFFFF);
+        sim->WriteConfig(0, 27, 0, off, 0xFFFFFFFF);
     EXPECT_EQ(Read(*sim, 0, 27, 0, 0x10), 0xFFFFC004u);
     EXPECT_EQ(Read(*sim, 0, 27, 0, 0x14), 0xFFFFFFFFu);
     EXPECT_EQ(Read(*sim, 0, 27, 0, 0x18), 0x0000000Cu);
@@ -70,9 +70,9 @@ TEST(SimBarSizing, ExpansionRomSizesWithItsEnableBit) {
     FunctionImage bridge = test::Bridge(0, 30, 0, 1, 1);
     bridge.barSize[kRomBar] = 2048;
     auto sim = Machine({f, bridge});
-    sim->writeConfig(1, 2, 0, 0x30, 0xFFFFFFFF);
+    sim->WriteConfig(1, 2, 0, 0x30, 0xFFFFFFFF);
     EXPECT_EQ(Read(*sim, 1, 2, 0, 0x30), 0xFFFF0001u);
-    sim->writeConfig(0, 30, 0, 0x38, 0xFFFFFFFF);  // a bridge's ROM register is at 0x38
+    sim->WriteConfig(0, 30, 0, 0x38, 0xFFFFFFFF);  // a bridge's ROM register is at 0x38
     EXPECT_EQ(Read(*sim, 0, 30, 0, 0x38), 0xFFFFF801u);
 }
 
@@ -85,7 +85,7 @@ TEST(SimRegisters, ReadOnlyAndWritableBitsAsHardware) {
     Put32(f.config, 0x40, 0x06024C01);  // power management capability, next 0x4C
     Put32(f.config, 0x4C, 0x00000003);  // VPD, last
     auto sim = Machine({f});
-    auto write = [&](uint16_t off) { sim->writeConfig(0, 4, 0, off, 0xFFFFFFFF); };
+    auto write = [&](uint16_t off) { sim->WriteConfig(0, 4, 0, off, 0xFFFFFFFF); };
 
     for (uint16_t off : {0x00, 0x08, 0x2C, 0x34}) {
         const uint32_t before = Read(*sim, 0, 4, 0, off);
@@ -98,7 +98,7 @@ TEST(SimRegisters, ReadOnlyAndWritableBitsAsHardware) {
     EXPECT_EQ(Read(*sim, 0, 4, 0, 0x3C), 0x000401FFu);
     write(0x40);  // capability ID and next pointer read-only, the rest writable
     EXPECT_EQ(Read(*sim, 0, 4, 0, 0x40), 0xFFFF4C01u);
-    sim->writeConfig(0, 4, 0, 0x04, 0x00000547);  // command bits writable, status untouched
+    sim->WriteConfig(0, 4, 0, 0x04, 0x00000547);  // command bits writable, status untouched
     EXPECT_EQ(Read(*sim, 0, 4, 0, 0x04), 0x02900547u);
 }
 
@@ -108,12 +108,12 @@ TEST(SimRegisters, StatusErrorBitsClearWhenWrittenWithOne) {
     FunctionImage bridge = test::Bridge(0, 30, 0, 1, 1);
     Put32(bridge.config, 0x1C, 0x2280D0C0);  // secondary status: received master abort
     auto sim = Machine({f, bridge});
-    sim->writeConfig(0, 4, 0, 0x04, 0x00000006);  // writing 0 clears nothing
+    sim->WriteConfig(0, 4, 0, 0x04, 0x00000006);  // writing 0 clears nothing
     EXPECT_EQ(Read(*sim, 0, 4, 0, 0x04), 0xA2900006u);
-    sim->writeConfig(0, 4, 0, 0x04, 0x20000006);
+    sim->WriteConfig(0, 4, 0, 0x04, 0x20000006);
     EXPECT_EQ(Read(*sim, 0, 4, 0, 0x04), 0x82900006u);
     // Clearing a bridge's secondary master abort: read dword 7, set bit 29, write it back.
-    sim->writeConfig(0, 30, 0, 0x1C, Read(*sim, 0, 30, 0, 0x1C) | 0x20000000);
+    sim->WriteConfig(0, 30, 0, 0x1C, Read(*sim, 0, 30, 0, 0x1C) | 0x20000000);
     EXPECT_EQ(Read(*sim, 0, 30, 0, 0x1C), 0x0280D0C0u);
 }
 
@@ -123,7 +123,7 @@ TEST(SimRegisters, BridgeBusNumbersAndWindowsAreWritable) {
     bridge.config[0x24] = bridge.config[0x26] = 0x01;  // 64-bit prefetchable window
     auto sim = Machine({bridge});
     for (uint16_t off : {0x18, 0x1C, 0x20, 0x24, 0x28, 0x2C, 0x30, 0x3C})
-        sim->writeConfig(0, 30, 0, off, 0xFFFFFFFF);
+        sim->WriteConfig(0, 30, 0, off, 0xFFFFFFFF);
     EXPECT_EQ(Read(*sim, 0, 30, 0, 0x18), 0xFFFFFFFFu);
     EXPECT_EQ(Read(*sim, 0, 30, 0, 0x1C) & 0xFFFF, 0xF1F1u);
     EXPECT_EQ(Read(*sim, 0, 30, 0, 0x20), 0xFFF0FFF0u);
@@ -145,43 +145,43 @@ TEST(SimBridgeReset, SecondaryBusResetRestoresEverythingBehindTheBridge) {
     FunctionImage beside = Function(0, 2, 0, 0x8086, 0x2582);
     FunctionImage onBus3 = Function(3, 0, 0, 0x10EC, 0x8139);
     auto sim = Machine({top, nested, onBus1, onBus2, beside, onBus3});
-    const std::vector<uint8_t> bus2Image = *sim->configImage(2, 4, 0);
+    const std::vector<uint8_t> bus2Image = *sim->ConfigImage(2, 4, 0);
 
-    sim->writeConfig(1, 1, 0, 0x3C, 0x0000010A);
-    sim->writeConfig(2, 4, 0, 0x10, 0xFEA00000);  // moves the BAR
-    sim->writeConfig(1, 0, 0, 0x18, 0x00030201);  // nested bridge: subordinate 3
-    sim->writeConfig(0, 2, 0, 0x3C, 0x0000010B);
-    sim->writeConfig(3, 0, 0, 0x3C, 0x0000010C);
-    ASSERT_NE(sim->mapPhysical(0xFEA00000, 16), nullptr);
-    sim->unmapPhysical(nullptr, 0);
+    sim->WriteConfig(1, 1, 0, 0x3C, 0x0000010A);
+    sim->WriteConfig(2, 4, 0, 0x10, 0xFEA00000);  // moves the BAR
+    sim->WriteConfig(1, 0, 0, 0x18, 0x00030201);  // nested bridge: subordinate 3
+    sim->WriteConfig(0, 2, 0, 0x3C, 0x0000010B);
+    sim->WriteConfig(3, 0, 0, 0x3C, 0x0000010C);
+    ASSERT_NE(sim->MapPhysical(0xFEA00000, 16), nullptr);
+    sim->UnmapPhysical(nullptr, 0);
 
-    sim->setLogging(true);
+    sim->SetLogging(true);
     const uint32_t control = Read(*sim, 0, 1, 0, 0x3C);
-    sim->writeConfig(0, 1, 0, 0x3C, control | 0x00400000);
-    EXPECT_TRUE(sim->busInReset(1));
-    EXPECT_TRUE(sim->busInReset(2));
-    EXPECT_FALSE(sim->busInReset(3));
+    sim->WriteConfig(0, 1, 0, 0x3C, control | 0x00400000);
+    EXPECT_TRUE(sim->BusInReset(1));
+    EXPECT_TRUE(sim->BusInReset(2));
+    EXPECT_FALSE(sim->BusInReset(3));
     // While asserted, nothing behind the bridge answers and writes are lost.
     uint32_t value;
-    EXPECT_FALSE(sim->readConfig(1, 1, 0, 0, value));
-    EXPECT_FALSE(sim->readConfig(2, 4, 0, 0, value));
-    sim->writeConfig(2, 4, 0, 0x3C, 0x000001FF);
-    EXPECT_EQ(sim->mapPhysical(0xFEAFF000, 16), nullptr);
+    EXPECT_FALSE(sim->ReadConfig(1, 1, 0, 0, value));
+    EXPECT_FALSE(sim->ReadConfig(2, 4, 0, 0, value));
+    sim->WriteConfig(2, 4, 0, 0x3C, 0x000001FF);
+    EXPECT_EQ(sim->MapPhysical(0xFEAFF000, 16), nullptr);
     EXPECT_EQ(Read(*sim, 0, 1, 0, 0x00), 0x244E8086u);  // the bridge itself still answers
 
-    sim->writeConfig(0, 1, 0, 0x3C, control);
-    EXPECT_FALSE(sim->busInReset(1));
+    sim->WriteConfig(0, 1, 0, 0x3C, control);
+    EXPECT_FALSE(sim->BusInReset(1));
     EXPECT_EQ(Read(*sim, 1, 1, 0, 0x3C), 0x00000100u);
-    EXPECT_EQ(*sim->configImage(2, 4, 0), bus2Image);
+    EXPECT_EQ(*sim->ConfigImage(2, 4, 0), bus2Image);
     EXPECT_EQ(Read(*sim, 1, 0, 0, 0x18), 0x00020201u);  // nested bridge back to bus 2
     EXPECT_EQ(Read(*sim, 0, 2, 0, 0x3C), 0x0000010Bu);
     EXPECT_EQ(Read(*sim, 3, 0, 0, 0x3C), 0x0000010Cu);
-    EXPECT_NE(sim->mapPhysical(0xFEAFF000, 16), nullptr);  // BAR back at its power-on place
+    EXPECT_NE(sim->MapPhysical(0xFEAFF000, 16), nullptr);  // BAR back at its power-on place
 
     const std::vector<ConfigWrite> expected = {{0, 1, 0, 0x3C, control | 0x00400000},
                                                {2, 4, 0, 0x3C, 0x000001FF},
                                                {0, 1, 0, 0x3C, control}};
-    EXPECT_EQ(sim->writeLog(), expected);
+    EXPECT_EQ(sim->WriteLog(), expected);
 }
 
 TEST(SimMemory, MapsInsideOneRegionOnly) {
@@ -193,8 +193,8 @@ TEST(SimMemory, MapsInsideOneRegionOnly) {
     f.barSize[2] = 4096;  // BAR 2 reads 0: not implemented, decodes nothing
     auto sim = Machine({f});
     std::string error;
-    ASSERT_TRUE(sim->addRam(0x00100000, 1u << 20, error));
-    EXPECT_FALSE(sim->addRam(0x00180000, 4096, error));  // overlaps
+    ASSERT_TRUE(sim->AddRam(0x00100000, 1u << 20, error));
+    EXPECT_FALSE(sim->AddRam(0x00180000, 4096, error));  // overlaps
 
     struct Case {
         uint32_t address, length;
@@ -206,11 +206,11 @@ TEST(SimMemory, MapsInsideOneRegionOnly) {
         {0x00000000, 0, false},        {0xFFFFFFF0, 0x20, false},
     };
     for (const auto& c : cases) {
-        void* view = sim->mapPhysical(c.address, c.length);
+        void* view = sim->MapPhysical(c.address, c.length);
         EXPECT_EQ(view != nullptr, c.mapped) << std::hex << c.address << " + " << c.length;
-        sim->unmapPhysical(view, c.length);
+        sim->UnmapPhysical(view, c.length);
     }
-    EXPECT_EQ(sim->openViews(), 0);
+    EXPECT_EQ(sim->OpenViews(), 0);
 }
 
 TEST(SimMemory, BarMemoryFollowsTheBar) {
@@ -219,14 +219,14 @@ TEST(SimMemory, BarMemoryFollowsTheBar) {
     f.barSize[0] = 1u << 20;
     auto sim = Machine({f});
     const uint8_t bytes[] = {0xDE, 0xAD, 0xBE, 0xEF};
-    ASSERT_TRUE(sim->storeMemory(0xD0000100, bytes, 4));
-    EXPECT_FALSE(sim->storeMemory(0xD00FFFFE, bytes, 4));
-    sim->writeConfig(0, 5, 0, 0x10, 0xE0000000);
-    EXPECT_EQ(sim->mapPhysical(0xD0000100, 4), nullptr);
-    auto* view = static_cast<uint8_t*>(sim->mapPhysical(0xE0000100, 4));
+    ASSERT_TRUE(sim->StoreMemory(0xD0000100, bytes, 4));
+    EXPECT_FALSE(sim->StoreMemory(0xD00FFFFE, bytes, 4));
+    sim->WriteConfig(0, 5, 0, 0x10, 0xE0000000);
+    EXPECT_EQ(sim->MapPhysical(0xD0000100, 4), nullptr);
+    auto* view = static_cast<uint8_t*>(sim->MapPhysical(0xE0000100, 4));
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(std::memcmp(view, bytes, 4), 0);
-    ASSERT_TRUE(sim->fillMemory(0xE0000000, 16, 0x80));
+    ASSERT_TRUE(sim->FillRange(0xE0000000, 16, 0x80));
     EXPECT_EQ(view[-0x100 + 15], 0x80);
 }
 
@@ -236,55 +236,55 @@ TEST(SimPorts, RegistersBehindIoBarsAreLittleEndian) {
     f.barSize[1] = 32;
     auto sim = Machine({f});
     const uint8_t bytes[] = {0x00, 0x88, 0xF1, 0x14};
-    ASSERT_TRUE(sim->storePorts(0xD000, bytes, 4));
-    EXPECT_FALSE(sim->storePorts(0xD01E, bytes, 4));  // runs past the BAR
+    ASSERT_TRUE(sim->StorePorts(0xD000, bytes, 4));
+    EXPECT_FALSE(sim->StorePorts(0xD01E, bytes, 4));  // runs past the BAR
     uint32_t value = 0;
-    ASSERT_TRUE(sim->readPort(0xD000, value));
+    ASSERT_TRUE(sim->ReadPort(0xD000, value));
     EXPECT_EQ(value, 0x14F18800u);
-    ASSERT_TRUE(sim->writePort(0xD01C, 0x04030201));
-    ASSERT_TRUE(sim->readPort(0xD01E, value));  // last two bytes inside, two outside
+    ASSERT_TRUE(sim->WritePort(0xD01C, 0x04030201));
+    ASSERT_TRUE(sim->ReadPort(0xD01E, value));  // last two bytes inside, two outside
     EXPECT_EQ(value, 0xFFFF0403u);
-    ASSERT_TRUE(sim->readPort(0x0080, value));  // nothing decodes it: all ones
+    ASSERT_TRUE(sim->ReadPort(0x0080, value));  // nothing decodes it: all ones
     EXPECT_EQ(value, 0xFFFFFFFFu);
-    sim->writeConfig(0, 5, 0, 0x14, 0x0000C001);  // the registers move with the BAR
-    ASSERT_TRUE(sim->readPort(0xC000, value));
+    sim->WriteConfig(0, 5, 0, 0x14, 0x0000C001);  // the registers move with the BAR
+    ASSERT_TRUE(sim->ReadPort(0xC000, value));
     EXPECT_EQ(value, 0x14F18800u);
 }
 
 TEST(SimMachineBuilding, RejectsBadFunctions) {
     SimMachine sim;
     std::string error;
-    ASSERT_TRUE(sim.addFunction(Function(0, 1, 0, 1, 2), error));
-    EXPECT_FALSE(sim.addFunction(Function(0, 1, 0, 3, 4), error));
+    ASSERT_TRUE(sim.AddFunction(Function(0, 1, 0, 1, 2), error));
+    EXPECT_FALSE(sim.AddFunction(Function(0, 1, 0, 3, 4), error));
     EXPECT_NE(error.find("00:01.0"), std::string::npos) << error;
     FunctionImage small = Function(0, 2, 0, 1, 2);
     small.config.resize(64);
-    EXPECT_FALSE(sim.addFunction(small, error));
+    EXPECT_FALSE(sim.AddFunction(small, error));
     FunctionImage oddSize = Function(0, 3, 0, 1, 2);
     Put32(oddSize.config, 0x10, 0xF0000000);
     oddSize.barSize[0] = 3000;
-    EXPECT_FALSE(sim.addFunction(oddSize, error));
+    EXPECT_FALSE(sim.AddFunction(oddSize, error));
     EXPECT_NE(error.find("BAR 0"), std::string::npos) << error;
     FunctionImage bigIo = Function(0, 4, 0, 1, 2);
     Put32(bigIo.config, 0x10, 0x00000001);
     bigIo.barSize[0] = 1u << 20;
-    EXPECT_FALSE(sim.addFunction(bigIo, error));
-    EXPECT_EQ(sim.functionCount(), 1u);
+    EXPECT_FALSE(sim.AddFunction(bigIo, error));
+    EXPECT_EQ(sim.FunctionCount(), 1u);
 }
 
 TEST(SimMachineCounters, CountEveryConfigurationAccess) {
     auto sim = Machine({Function(0, 0, 0, 0x8086, 0x2580)});
     uint32_t value;
-    sim->readConfig(0, 0, 0, 0, value);
-    sim->readConfig(0, 9, 0, 0, value);
-    sim->readConfig(0, 0, 0, 0x100, value);  // beyond 256 bytes: all ones
+    sim->ReadConfig(0, 0, 0, 0, value);
+    sim->ReadConfig(0, 9, 0, 0, value);
+    sim->ReadConfig(0, 0, 0, 0x100, value);  // beyond 256 bytes: all ones
     EXPECT_EQ(value, 0xFFFFFFFFu);
-    sim->writeConfig(0, 9, 0, 0x3C, 1);
-    EXPECT_EQ(sim->configReads(), 3u);
-    EXPECT_EQ(sim->configWrites(), 1u);
-    EXPECT_TRUE(sim->writeLog().empty());  // logging is off by default
-    sim->resetCounters();
-    EXPECT_EQ(sim->configReads(), 0u);
+    sim->WriteConfig(0, 9, 0, 0x3C, 1);
+    EXPECT_EQ(sim->ConfigReads(), 3u);
+    EXPECT_EQ(sim->ConfigWrites(), 1u);
+    EXPECT_TRUE(sim->WriteLog().empty());  // logging is off by default
+    sim->ResetCounters();
+    EXPECT_EQ(sim->ConfigReads(), 0u);
 }
 
 }  // namespace

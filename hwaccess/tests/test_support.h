@@ -79,7 +79,7 @@ inline void PortWrite(uint8_t bus, uint8_t device, uint8_t function, uint8_t off
 // Configuration dword straight from a machine; all ones where nothing answers.
 inline uint32_t Read(Machine& m, uint8_t bus, uint8_t device, uint8_t function, uint16_t off) {
     uint32_t v = 0;
-    return m.readConfig(bus, device, function, off, v) ? v : 0xFFFFFFFF;
+    return m.ReadConfig(bus, device, function, off, v) ? v : 0xFFFFFFFF;
 }
 
 // A fresh folder under the system's temporary folder, removed with the object.

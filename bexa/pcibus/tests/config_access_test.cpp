@@ -34,18 +34,18 @@ TEST(ConfigDword, PortPathReadsAndWritesTheAddressedFunction) {
     tvk::FunctionImage f = Function(3, 17, 5, 0x1234, 0x5678);
     test::SetDword(f, 0x3C, 0x0000010B);
     tvk::SimMachine& sim = InstallSim({f});
-    sim.setLogging(true);
+    sim.SetLogging(true);
 
     uint32_t value = 0;
     EXPECT_EQ(ReadConfigDword(AccessMode::Ports, 3, 17, 5, 0, value), 0);
     EXPECT_EQ(value, 0x56781234u);
     EXPECT_EQ(ReadConfigDword(AccessMode::Ports, 3, 17, 5, 15, value), 0);
     EXPECT_EQ(value, 0x0000010Bu);
-    EXPECT_EQ(sim.configReads(), 2u);
+    EXPECT_EQ(sim.ConfigReads(), 2u);
 
     EXPECT_EQ(WriteConfigDword(AccessMode::Ports, 3, 17, 5, 15, 0x0000010A), 0);
-    ASSERT_EQ(sim.writeLog().size(), 1u);
-    EXPECT_EQ(sim.writeLog()[0], (tvk::ConfigWrite{3, 17, 5, 0x3C, 0x0000010A}));
+    ASSERT_EQ(sim.WriteLog().size(), 1u);
+    EXPECT_EQ(sim.WriteLog()[0], (tvk::ConfigWrite{3, 17, 5, 0x3C, 0x0000010A}));
 }
 
 TEST(ConfigDword, PortPathIgnoresFailuresAndReadsAllOnesWhereNothingAnswers) {
@@ -69,7 +69,7 @@ TEST(ConfigDword, BiosPathFailsWithoutTouchingBufferOrHardware) {
     EXPECT_EQ(ReadConfigDwordRetried(AccessMode::Bios, 0, 0, 0, 0, value), 1);
     EXPECT_EQ(value, 0x12345678u);
     EXPECT_EQ(WriteConfigDword(AccessMode::Bios, 0, 0, 0, 15, 0), 1);
-    EXPECT_EQ(sim.configReads() + sim.configWrites(), 0u);
+    EXPECT_EQ(sim.ConfigReads() + sim.ConfigWrites(), 0u);
 }
 
 TEST(RetryRule, RetriesOnlyWhileTheResultIsExactlyOne) {
@@ -96,11 +96,11 @@ TEST(ReadConfigBlock, EmptySlotCostsOneReadUnlessAllAreRead) {
     tvk::SimMachine& sim = InstallSim({});
     PciDevice rec;
     EXPECT_EQ(ReadConfigBlock(rec, 0, 8, 64, false), 1);
-    EXPECT_EQ(sim.configReads(), 1u);
+    EXPECT_EQ(sim.ConfigReads(), 1u);
 
-    sim.resetCounters();
+    sim.ResetCounters();
     EXPECT_EQ(ReadConfigBlock(rec, 0, 8, 16, true), 1);
-    EXPECT_EQ(sim.configReads(), 16u);
+    EXPECT_EQ(sim.ConfigReads(), 16u);
 }
 
 TEST(ReadConfigBlock, ReadsTheCountOfDwordsIntoTheImage) {
@@ -114,10 +114,10 @@ TEST(ReadConfigBlock, ReadsTheCountOfDwordsIntoTheImage) {
         int reads;
     } cases[] = {{16, 16}, {64, 64}, {300, 44} /* modulo 256 */, {100, 64} /* image size */};
     for (const Case& c : cases) {
-        sim.resetCounters();
+        sim.ResetCounters();
         PciDevice rec;
         EXPECT_EQ(ReadConfigBlock(rec, 2, 4 * 8 + 1, c.count, false), 0);
-        EXPECT_EQ(sim.configReads(), uint64_t(c.reads)) << c.count;
+        EXPECT_EQ(sim.ConfigReads(), uint64_t(c.reads)) << c.count;
         EXPECT_EQ(rec.dwordsRead, c.reads);
         EXPECT_EQ(rec.image[0], 0x813910ECu);
         EXPECT_EQ(rec.image[size_t(c.reads - 1)], 0xA0000000u + uint32_t(c.reads - 1));
@@ -140,26 +140,26 @@ TEST(ReadConfigBlock, BiosPathFailureLeavesNoValidImage) {
     rec.mode = AccessMode::Bios;
     EXPECT_EQ(ReadConfigBlock(rec, 0, 0, 16, false), 1);
     EXPECT_EQ(rec.image[0], 0xFFFFFFFFu);
-    EXPECT_EQ(sim.configReads(), 0u);
+    EXPECT_EQ(sim.ConfigReads(), 0u);
 }
 
 TEST(WriteConfigBlock, WritesNothingUnlessTheRecordIsValid) {
     tvk::SimMachine& sim = InstallSim({Function(1, 2, 0, 0x8086, 0x100E)});
-    sim.setLogging(true);
+    sim.SetLogging(true);
     PciDevice rec(1, 2 * 8, AccessMode::Ports, 16);
     ASSERT_EQ(rec.valid, 1);
-    sim.resetCounters();
+    sim.ResetCounters();
 
     rec.valid = 0;
     EXPECT_EQ(WriteConfigBlock(rec, 1, 2 * 8, 16), 1);
-    EXPECT_EQ(sim.configReads() + sim.configWrites(), 0u);
-    EXPECT_TRUE(sim.writeLog().empty());
+    EXPECT_EQ(sim.ConfigReads() + sim.ConfigWrites(), 0u);
+    EXPECT_TRUE(sim.WriteLog().empty());
 
     rec.valid = 1;
     EXPECT_EQ(WriteConfigBlock(rec, 1, 2 * 8, 16), 0);
-    ASSERT_EQ(sim.writeLog().size(), 16u);
+    ASSERT_EQ(sim.WriteLog().size(), 16u);
     for (int r = 0; r < 16; ++r) {
-        const tvk::ConfigWrite& w = sim.writeLog()[size_t(r)];
+        const tvk::ConfigWrite& w = sim.WriteLog()[size_t(r)];
         EXPECT_EQ(w, (tvk::ConfigWrite{1, 2, 0, uint16_t(4 * r), rec.image[size_t(r)]}));
     }
 }

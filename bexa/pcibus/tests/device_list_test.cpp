@@ -32,7 +32,7 @@ TEST(BuildDeviceList, EmptyMachineCostsOneReadPerSlot) {
     tvk::SimMachine& sim = InstallSim({});
     MemoryTree tree;
     auto list = BuildDeviceList(tree, AccessMode::Ports, 16);
-    EXPECT_EQ(sim.configReads(), 256u * 32u);
+    EXPECT_EQ(sim.ConfigReads(), 256u * 32u);
     EXPECT_EQ(list->Count(), 0);
     EXPECT_EQ(list->highestBus, 0);
     ASSERT_EQ(tree.ItemCount(), 1u);
@@ -48,7 +48,7 @@ TEST(BuildDeviceList, SingleFunctionDeviceIsNotProbedBeyondFunctionZero) {
     MemoryTree tree;
     auto list = BuildDeviceList(tree, AccessMode::Ports, 16);
     EXPECT_EQ(Addresses(*list), Strings{"0.3.0"});
-    EXPECT_EQ(sim.configReads(), 256u * 32u - 1 + 16);
+    EXPECT_EQ(sim.ConfigReads(), 256u * 32u - 1 + 16);
     EXPECT_EQ(list->highestBus, 0);
 }
 
@@ -59,7 +59,7 @@ TEST(BuildDeviceList, MultiFunctionDeviceProbesAllEightFunctions) {
     MemoryTree tree;
     auto list = BuildDeviceList(tree, AccessMode::Ports, 64);
     EXPECT_EQ(Addresses(*list), (Strings{"0.7.0", "0.7.2", "0.7.7"}));
-    EXPECT_EQ(sim.configReads(), 256u * 32u - 1 + 3 * 64 + 5);
+    EXPECT_EQ(sim.ConfigReads(), 256u * 32u - 1 + 3 * 64 + 5);
     for (int i = 0; i < list->Count(); ++i) {
         EXPECT_EQ(list->Entry(i).dwordsRead, 64);
         EXPECT_EQ(tree.ItemData(list->Entry(i).treeItem), i);
@@ -75,7 +75,7 @@ TEST(BuildDeviceList, FunctionsBehindABridgeHangUnderItAndTheirBusIsScannedOnce)
     auto list = BuildDeviceList(tree, AccessMode::Ports, 16);
     EXPECT_EQ(Addresses(*list), (Strings{"0.0.0", "0.1.0", "1.0.0", "1.5.0"}));
     EXPECT_EQ(list->highestBus, 1);
-    EXPECT_EQ(sim.configReads(), 256u * 32u + 4 * 15);
+    EXPECT_EQ(sim.ConfigReads(), 256u * 32u + 4 * 15);
 
     const TreeItem host = tree.FirstItem();
     EXPECT_EQ(tree.Children(host),
@@ -175,7 +175,7 @@ TEST(BuildDeviceList, BiosModeFindsNothingOnThesePlatforms) {
     EXPECT_EQ(list->Count(), 0);
     EXPECT_EQ(list->mode, AccessMode::Bios);
     EXPECT_EQ(list->root.mode, AccessMode::Bios);
-    EXPECT_EQ(sim.configReads(), 0u);
+    EXPECT_EQ(sim.ConfigReads(), 0u);
 }
 
 }  // namespace

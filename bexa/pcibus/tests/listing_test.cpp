@@ -114,7 +114,7 @@ TEST_F(SmallBusListing, DwordsNeverReadAreReadBeforeTheyArePrinted) {
         EXPECT_EQ(list_->Entry(i).dwordsRead, 64);
     // Scan: one read per empty slot, 16 per function (7 device slots and function 0:7.1), the
     // 13 empty functions of the two multi-function devices; then 48 more per function.
-    EXPECT_EQ(sim.configReads(), 256u * 32u + 7u * 15u + 16u + 13u + 8u * 48u);
+    EXPECT_EQ(sim.ConfigReads(), 256u * 32u + 7u * 15u + 16u + 13u + 8u * 48u);
 }
 
 TEST_F(SmallBusListing, CollapsedBridgesHideTheirFunctions) {

@@ -182,12 +182,12 @@ TEST(ReloadDevice, ReadsAllDwordsAtTheNewAddressKeepingTheMode) {
     EXPECT_EQ(d.bus, 1);
     EXPECT_EQ(d.devfn, 24);
     EXPECT_EQ(d.image[63], 0xCAFEF00Du);
-    EXPECT_EQ(sim.configReads(), 64u);
+    EXPECT_EQ(sim.ConfigReads(), 64u);
 
-    sim.resetCounters();
+    sim.ResetCounters();
     d.ReloadDevice(1, 4 * 8, 16);  // nobody there: all dwords read all the same
     EXPECT_EQ(d.valid, 0);
-    EXPECT_EQ(sim.configReads(), 16u);
+    EXPECT_EQ(sim.ConfigReads(), 16u);
 
     d.mode = AccessMode::Bios;
     d.ReloadDevice(1, 3 * 8, 16);
@@ -201,12 +201,12 @@ TEST(ReadMissingDwords, ReadsOnlyWhatTheLastBlockReadDidNotReach) {
     tvk::SimMachine& sim = test::InstallSim({f});
     PciDevice d(0, 9 * 8, AccessMode::Ports, 16);
     ASSERT_EQ(d.dwordsRead, 16);
-    sim.resetCounters();
+    sim.ResetCounters();
     d.ReadMissingDwords(64);
-    EXPECT_EQ(sim.configReads(), 48u);
+    EXPECT_EQ(sim.ConfigReads(), 48u);
     EXPECT_EQ(d.image[40], 0x12345678u);
     d.ReadMissingDwords(64);
-    EXPECT_EQ(sim.configReads(), 48u);
+    EXPECT_EQ(sim.ConfigReads(), 48u);
 }
 
 class BridgeOperations : public testing::Test {
@@ -216,7 +216,7 @@ class BridgeOperations : public testing::Test {
         test::SetDword(bridge, 0x3C, 0x000201FF);  // bridge control bit 1 set, pin 1
         test::SetDword(bridge, 0x1C, 0x2000F000);  // secondary status: master abort received
         sim_ = &test::InstallSim({bridge, test::Function(2, 0, 0, 0x8086, 0x100E)});
-        sim_->setLogging(true);
+        sim_->SetLogging(true);
         bridge_ = PciDevice(0, 8, AccessMode::Ports, 16);
         ASSERT_EQ(bridge_.valid, 1);
     }
@@ -230,15 +230,15 @@ TEST_F(BridgeOperations, ResetPulsesSecondaryBusResetAndWaits) {
     uint32_t seenBehind = 0;
     bridge_.ResetSecondaryBus(0, 8, [&](int ms) {
         waits.push_back(ms);
-        inReset.push_back(sim_->busInReset(2));
+        inReset.push_back(sim_->BusInReset(2));
         if (ms == 600) ReadConfigDword(AccessMode::Ports, 2, 0, 0, 0, seenBehind);
     });
     EXPECT_EQ(waits, (std::vector<int>{600, 100}));
     EXPECT_EQ(inReset, (std::vector<bool>{true, false}));
     EXPECT_EQ(seenBehind, 0xFFFFFFFFu);  // held in reset during the pulse
-    ASSERT_EQ(sim_->writeLog().size(), 2u);
-    EXPECT_EQ(sim_->writeLog()[0], (tvk::ConfigWrite{0, 1, 0, 0x3C, 0x004201FF}));
-    EXPECT_EQ(sim_->writeLog()[1], (tvk::ConfigWrite{0, 1, 0, 0x3C, 0x000201FF}));
+    ASSERT_EQ(sim_->WriteLog().size(), 2u);
+    EXPECT_EQ(sim_->WriteLog()[0], (tvk::ConfigWrite{0, 1, 0, 0x3C, 0x004201FF}));
+    EXPECT_EQ(sim_->WriteLog()[1], (tvk::ConfigWrite{0, 1, 0, 0x3C, 0x000201FF}));
     uint32_t behind = 0;
     ReadConfigDword(AccessMode::Ports, 2, 0, 0, 0, behind);
     EXPECT_EQ(behind, 0x100E8086u);
@@ -247,9 +247,9 @@ TEST_F(BridgeOperations, ResetPulsesSecondaryBusResetAndWaits) {
 TEST_F(BridgeOperations, ClearSecondaryMasterAbortWritesBit29Back) {
     PciDevice other;  // any record: its mode is used, the address is the bridge's
     other.ClearSecondaryMasterAbort(0, 8);
-    ASSERT_EQ(sim_->writeLog().size(), 1u);
-    EXPECT_EQ(sim_->writeLog()[0].offset, 0x1C);
-    EXPECT_EQ(sim_->writeLog()[0].value & 0x20000000u, 0x20000000u);
+    ASSERT_EQ(sim_->WriteLog().size(), 1u);
+    EXPECT_EQ(sim_->WriteLog()[0].offset, 0x1C);
+    EXPECT_EQ(sim_->WriteLog()[0].value & 0x20000000u, 0x20000000u);
     uint32_t status = 0;
     ReadConfigDword(AccessMode::Ports, 0, 1, 0, 7, status);
     EXPECT_EQ(status & 0x20000000u, 0u);  // the bit is cleared by writing 1
@@ -261,7 +261,7 @@ TEST_F(BridgeOperations, BiosModeTouchesNothing) {
     bridge_.ResetSecondaryBus(0, 8, [&](int) { ++waits; });
     bridge_.ClearSecondaryMasterAbort(0, 8);
     EXPECT_EQ(waits, 2);
-    EXPECT_TRUE(sim_->writeLog().empty());
+    EXPECT_TRUE(sim_->WriteLog().empty());
 }
 
 }  // namespace

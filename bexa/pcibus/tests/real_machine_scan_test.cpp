@@ -48,7 +48,7 @@ TEST(EmbeddedMachineScan, FindsEveryFunctionBehindItsBridges) {
     MemoryTree tree;
     auto list = BuildDeviceList(tree, AccessMode::Ports, 64);
     ExpectConsistentTree(tree, *list);
-    EXPECT_EQ(size_t(list->Count()), sim->functionCount());  // nothing unreachable
+    EXPECT_EQ(size_t(list->Count()), sim->FunctionCount());  // nothing unreachable
 
     int bridges = 0, cardBus = 0, multi = 0, behind = 0;
     for (int i = 0; i < list->Count(); ++i) {
@@ -81,7 +81,7 @@ TEST(RealDumpScan, VirtualMachineWithOneBus) {
         EXPECT_EQ(list->Entry(i).devfn, i * 8);
     EXPECT_NE(list->Entry(0).line.find("  8086 0d57 ["), std::string::npos) << list->Entry(0).line;
     EXPECT_NE(list->Entry(3).line.find("  1af4 1041 ["), std::string::npos) << list->Entry(3).line;
-    EXPECT_EQ(sim.configReads(), 256u * 32u + 6u * 15u);
+    EXPECT_EQ(sim.ConfigReads(), 256u * 32u + 6u * 15u);
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ inline tvk::SimMachine& InstallSim(const std::vector<tvk::FunctionImage>& functi
     auto machine = std::make_unique<tvk::SimMachine>();
     for (const tvk::FunctionImage& f : functions) {
         std::string error;
-        EXPECT_TRUE(machine->addFunction(f, error)) << error;
+        EXPECT_TRUE(machine->AddFunction(f, error)) << error;
     }
     tvk::SimMachine& sim = *machine;
     tvk::InstallMachine(std::move(machine));

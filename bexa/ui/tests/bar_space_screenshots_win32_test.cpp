@@ -44,14 +44,14 @@ TEST(Screenshots, BarSpaceAndReportWindows) {
 
     // Some recognisable memory contents at the start of the capture card's frame buffer.
     const char text[] = "Bexa BAR space: capture card frame buffer .. 0123456789";
-    void* view = machine.mapPhysical(0xD0000000, 64);
+    void* view = machine.MapPhysical(0xD0000000, 64);
     ASSERT_NE(view, nullptr);
     for (size_t i = 0; i < sizeof text; ++i)
         static_cast<volatile char*>(view)[i] = text[i];
     static_cast<volatile uint32_t*>(view)[15] = 0x41424300;
-    machine.unmapPhysical(view, 64);
-    ASSERT_TRUE(machine.writePort(0xD000, 0x12345678));
-    ASSERT_TRUE(machine.writePort(0xD004, 0xCAFEF00D));
+    machine.UnmapPhysical(view, 64);
+    ASSERT_TRUE(machine.WritePort(0xD000, 0x12345678));
+    ASSERT_TRUE(machine.WritePort(0xD004, 0xCAFEF00D));
 
     HWND memory = CreateBarSpaceDialog(nullptr, 0xD0000008, 0xFF000008);
     ASSERT_NE(memory, nullptr);

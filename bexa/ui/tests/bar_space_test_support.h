@@ -94,33 +94,33 @@ class CheckedMachine : public tvk::Machine {
   public:
     explicit CheckedMachine(std::unique_ptr<tvk::Machine> inner) : inner_(std::move(inner)) {}
 
-    bool readConfig(uint8_t b, uint8_t d, uint8_t f, uint16_t o, uint32_t& v) override {
-        return inner_->readConfig(b, d, f, o, v);
+    bool ReadConfig(uint8_t b, uint8_t d, uint8_t f, uint16_t o, uint32_t& v) override {
+        return inner_->ReadConfig(b, d, f, o, v);
     }
-    void writeConfig(uint8_t b, uint8_t d, uint8_t f, uint16_t o, uint32_t v) override {
-        inner_->writeConfig(b, d, f, o, v);
+    void WriteConfig(uint8_t b, uint8_t d, uint8_t f, uint16_t o, uint32_t v) override {
+        inner_->WriteConfig(b, d, f, o, v);
     }
-    bool readPort(uint32_t port, uint32_t& value) override {
+    bool ReadPort(uint32_t port, uint32_t& value) override {
         std::lock_guard<std::mutex> lock(mutex_);
         ++portReads;
-        return !failPorts && inner_->readPort(port, value);
+        return !failPorts && inner_->ReadPort(port, value);
     }
-    bool writePort(uint32_t port, uint32_t value) override {
+    bool WritePort(uint32_t port, uint32_t value) override {
         std::lock_guard<std::mutex> lock(mutex_);
-        return !failPorts && inner_->writePort(port, value);
+        return !failPorts && inner_->WritePort(port, value);
     }
-    void* mapPhysical(uint32_t address, uint32_t length) override {
+    void* MapPhysical(uint32_t address, uint32_t length) override {
         std::lock_guard<std::mutex> lock(mutex_);
         maps.push_back({address, length});
         if (failMaps) return nullptr;
-        void* view = inner_->mapPhysical(address, length);
+        void* view = inner_->MapPhysical(address, length);
         if (view) ++openViews;
         return view;
     }
-    void unmapPhysical(void* view, uint32_t length) override {
+    void UnmapPhysical(void* view, uint32_t length) override {
         std::lock_guard<std::mutex> lock(mutex_);
         if (view) --openViews;
-        inner_->unmapPhysical(view, length);
+        inner_->UnmapPhysical(view, length);
     }
 
     struct Map {
@@ -158,7 +158,7 @@ inline TestMachine InstallTestMachine(uint32_t ramStart, uint32_t ramSize, uint3
                                       uint32_t ioSize = 0) {
     auto sim = std::make_unique<tvk::SimMachine>();
     std::string error;
-    EXPECT_TRUE(sim->addRam(ramStart, ramSize, error)) << error;
+    EXPECT_TRUE(sim->AddRam(ramStart, ramSize, error)) << error;
     if (ioSize != 0) {
         tvk::FunctionImage f;
         f.device = 3;
@@ -172,7 +172,7 @@ inline TestMachine InstallTestMachine(uint32_t ramStart, uint32_t ramSize, uint3
         for (int i = 0; i < 4; ++i)
             f.config[0x10 + i] = uint8_t(bar >> (8 * i));
         f.barSize[0] = ioSize;
-        EXPECT_TRUE(sim->addFunction(f, error)) << error;
+        EXPECT_TRUE(sim->AddFunction(f, error)) << error;
     }
     TestMachine machine;
     machine.sim = sim.get();
@@ -184,18 +184,18 @@ inline TestMachine InstallTestMachine(uint32_t ramStart, uint32_t ramSize, uint3
 
 // Reads and writes simulated memory for the checks of a test.
 inline uint32_t PeekWord(tvk::Machine& machine, uint32_t address) {
-    void* view = machine.mapPhysical(address, 4);
+    void* view = machine.MapPhysical(address, 4);
     EXPECT_NE(view, nullptr) << std::hex << address;
     uint32_t value = view ? *static_cast<volatile uint32_t*>(view) : 0;
-    machine.unmapPhysical(view, 4);
+    machine.UnmapPhysical(view, 4);
     return value;
 }
 
 inline void PokeWord(tvk::Machine& machine, uint32_t address, uint32_t value) {
-    void* view = machine.mapPhysical(address, 4);
+    void* view = machine.MapPhysical(address, 4);
     ASSERT_NE(view, nullptr) << std::hex << address;
     *static_cast<volatile uint32_t*>(view) = value;
-    machine.unmapPhysical(view, 4);
+    machine.UnmapPhysical(view, 4);
 }
 
 }  // namespace bexa::test

@@ -82,10 +82,10 @@ struct Probe {
 Probe ProbeBar(tvk::Machine& machine, int index) {
     uint16_t offset = static_cast<uint16_t>(0x10 + 4 * index);
     Probe p{};
-    EXPECT_TRUE(machine.readConfig(1, 5, 0, offset, p.bar));
-    machine.writeConfig(1, 5, 0, offset, 0xFFFFFFFF);
-    EXPECT_TRUE(machine.readConfig(1, 5, 0, offset, p.probe));
-    machine.writeConfig(1, 5, 0, offset, p.bar);
+    EXPECT_TRUE(machine.ReadConfig(1, 5, 0, offset, p.bar));
+    machine.WriteConfig(1, 5, 0, offset, 0xFFFFFFFF);
+    EXPECT_TRUE(machine.ReadConfig(1, 5, 0, offset, p.probe));
+    machine.WriteConfig(1, 5, 0, offset, p.bar);
     return p;
 }
 
@@ -199,7 +199,7 @@ TEST_F(BarSpaceDialogTest, IoPortsOfTheCaptureCard) {
     Probe p = ProbeBar(machine, 1);
     ASSERT_EQ(p.probe, 0xFFFFFFE1u);
     uint32_t port = p.bar & ~3u;
-    ASSERT_TRUE(machine.writePort(port + 4, 0xCAFEF00D));
+    ASSERT_TRUE(machine.WritePort(port + 4, 0xCAFEF00D));
     Open(p.bar, p.probe);
     EXPECT_EQ(Text(dialog, IDC_BAR_SPACE), "IO Space ");
     EXPECT_EQ(Text(dialog, IDC_BAR_RANGE), "range : ffffffe0 = 32 Byte");
@@ -212,7 +212,7 @@ TEST_F(BarSpaceDialogTest, IoPortsOfTheCaptureCard) {
     SetDlgItemTextA(dialog, IDC_BAR_VALUE, "x89ABCDEF");
     Click(dialog, IDC_BAR_WRITE);
     uint32_t value = 0;
-    ASSERT_TRUE(machine.readPort(port + 8, value));
+    ASSERT_TRUE(machine.ReadPort(port + 8, value));
     EXPECT_EQ(value, 0x89ABCDEFu);
 
     for (int tool : {IDC_BAR_SOURCE, IDC_BAR_MEM_TEST, IDC_BAR_LOAD_FILE})

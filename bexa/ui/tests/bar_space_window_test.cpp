@@ -134,7 +134,7 @@ TEST(BarSpaceList, UnmappableMemoryLeavesTheListEmpty) {
 TEST(BarSpaceList, IoPortsWordByWord) {
     TestMachine m = InstallTestMachine(kRam, 0x1000, 0xE000, 32);
     const uint8_t registers[8] = {0x78, 0x56, 0x34, 0x12, 0xEF, 0xBE, 0xAD, 0xDE};
-    ASSERT_TRUE(m.sim->storePorts(0xE000, registers, sizeof registers));
+    ASSERT_TRUE(m.sim->StorePorts(0xE000, registers, sizeof registers));
     FakeBarSpaceView view;
     BarSpaceWindow window(view, 0xE001, 0xFFFFFFE1);
     window.Open();
@@ -228,7 +228,7 @@ TEST(BarSpaceSelection, AnchorValueAndTexts) {
 
     // I/O space: the value comes from the list only with auto read.
     const uint8_t registers[4] = {0x44, 0x33, 0x22, 0x11};
-    ASSERT_TRUE(m.sim->storePorts(0xE004, registers, 4));
+    ASSERT_TRUE(m.sim->StorePorts(0xE004, registers, 4));
     FakeBarSpaceView ioView;
     BarSpaceWindow io(ioView, 0xE001, 0xFFFFFFE1);
     io.Open();
@@ -249,8 +249,8 @@ TEST(BarSpaceEmbeddedMachine, CaptureCardMemoryAndPorts) {
     // The capture function 01:05.0: BAR 0 16 MB prefetchable memory, BAR 1 32 I/O ports.
     uint32_t bar0 = 0;
     uint32_t bar1 = 0;
-    ASSERT_TRUE(machine.readConfig(1, 5, 0, 0x10, bar0));
-    ASSERT_TRUE(machine.readConfig(1, 5, 0, 0x14, bar1));
+    ASSERT_TRUE(machine.ReadConfig(1, 5, 0, 0x10, bar0));
+    ASSERT_TRUE(machine.ReadConfig(1, 5, 0, 0x14, bar1));
     PokeWord(machine, (bar0 & ~0xFu) + 0x300800, 0x41424300);
 
     FakeBarSpaceView view;
@@ -392,9 +392,9 @@ TEST(BarSpaceIoWrite, OneWordThroughThePort) {
     window.OnSelectionChanged(2, 3);
     window.OnWriteMemory("xDEADBEEF");
     uint32_t value = 0;
-    ASSERT_TRUE(m.sim->readPort(0xE008, value));
+    ASSERT_TRUE(m.sim->ReadPort(0xE008, value));
     EXPECT_EQ(value, 0xDEADBEEFu);
-    ASSERT_TRUE(m.sim->readPort(0xE00C, value));
+    ASSERT_TRUE(m.sim->ReadPort(0xE00C, value));
     EXPECT_EQ(value, 0u);
     EXPECT_TRUE(view.messages.empty());
 

@@ -28,7 +28,7 @@ class MainWindowTest : public ::testing::Test {
         view.window = &window;
         window.SetSleep([this](int ms) { sleeps.push_back(ms); });
         ASSERT_TRUE(window.Initialise());
-        sim->setLogging(true);
+        sim->SetLogging(true);
     }
     void TearDown() override { FreeIdFile(); }
 
@@ -48,7 +48,7 @@ class MainWindowTest : public ::testing::Test {
         view.SelectTreeItem(Entry(bus, device, function).treeItem);
     }
     uint32_t ConfigDword(int bus, int device, int function, int reg) {
-        const std::vector<uint8_t>* image = sim->configImage(bus, device, function);
+        const std::vector<uint8_t>* image = sim->ConfigImage(bus, device, function);
         const uint8_t* p = image->data() + reg * 4;
         return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
     }
@@ -167,7 +167,7 @@ TEST(ParseHexValueTest, ReadsTheFormsTheEditAccepts) {
 TEST_F(MainWindowTest, WriteConfRegWritesTheSelectedRegisterOnce) {
     Select(2, 4, 0);
     window.WriteConfReg();  // no line selected: nothing
-    EXPECT_TRUE(sim->writeLog().empty());
+    EXPECT_TRUE(sim->WriteLog().empty());
     EXPECT_EQ(view.Text(IDC_REGISTER_ECHO), "");
 
     window.DumpLineSelected(15);
@@ -176,7 +176,7 @@ TEST_F(MainWindowTest, WriteConfRegWritesTheSelectedRegisterOnce) {
     view.texts[IDC_WRITE_VALUE] = "0x1804010B";
     window.WriteConfReg();
     EXPECT_EQ(view.Text(IDC_REGISTER_ECHO), "x1804010B");
-    EXPECT_EQ(sim->writeLog(), (std::vector<ConfigWrite>{{2, 4, 0, 0x3C, 0x1804010B}}));
+    EXPECT_EQ(sim->WriteLog(), (std::vector<ConfigWrite>{{2, 4, 0, 0x3C, 0x1804010B}}));
     // Without "refr after wr." neither the image nor the dump changes.
     EXPECT_EQ(window.Current()->image[15], 0x18040105u);
     EXPECT_EQ(view.dump[15].substr(0, 16), " 1804 0105 <3C :");
@@ -185,7 +185,7 @@ TEST_F(MainWindowTest, WriteConfRegWritesTheSelectedRegisterOnce) {
     window.RefreshAfterWriteClicked();
     view.texts[IDC_WRITE_VALUE] = "no number";
     window.WriteConfReg();
-    EXPECT_EQ(sim->writeLog().back(), (ConfigWrite{2, 4, 0, 0x3C, 0}));
+    EXPECT_EQ(sim->WriteLog().back(), (ConfigWrite{2, 4, 0, 0x3C, 0}));
     EXPECT_EQ(view.Text(IDC_REGISTER_ECHO), "x00000000");
     // Interrupt pin and the grant/latency bytes are read-only: only the line byte took the 0.
     EXPECT_EQ(window.Current()->image[15], 0x18040100u);
@@ -200,10 +200,10 @@ TEST_F(MainWindowTest, RegisterCountTakesEffectAtTheNextShow) {
     EXPECT_EQ(view.dump.size(), 64u);
     EXPECT_EQ(window.Current()->dwordsRead, 64);
     window.SetRegisterCount(16);
-    sim->resetCounters();
+    sim->ResetCounters();
     window.RefreshDump();
     EXPECT_EQ(view.dump.size(), 16u);
-    EXPECT_EQ(sim->configReads(), 16u);  // registers 16-63 are not read
+    EXPECT_EQ(sim->ConfigReads(), 16u);  // registers 16-63 are not read
 }
 
 TEST_F(MainWindowTest, UseBiosIsRefusedOnTheNtFamilyOnly) {
@@ -238,7 +238,7 @@ TEST_F(MainWindowTest, DoubleClickOutsideTheBarsSaysNoBarSelected) {
         EXPECT_EQ(view.messages[0].text, "no BAR selected");
     }
     EXPECT_TRUE(view.barWindows.empty());
-    EXPECT_TRUE(sim->writeLog().empty());
+    EXPECT_TRUE(sim->WriteLog().empty());
 }
 
 TEST_F(MainWindowTest, BarProbeReadsWritesOnesReadsAndRestores) {
@@ -251,7 +251,7 @@ TEST_F(MainWindowTest, BarProbeReadsWritesOnesReadsAndRestores) {
               "a BARrange of 1MByte is assumed\n");
     EXPECT_EQ(view.messages[0].icon, MessageIcon::Question);
     EXPECT_EQ(view.messages[0].buttons, MessageButtons::YesNoCancel);
-    EXPECT_EQ(sim->writeLog(), (std::vector<ConfigWrite>{{0, 0x1b, 0, 0x10, 0xFFFFFFFF},
+    EXPECT_EQ(sim->WriteLog(), (std::vector<ConfigWrite>{{0, 0x1b, 0, 0x10, 0xFFFFFFFF},
                                                          {0, 0x1b, 0, 0x10, 0xFEBF8004}}));
     EXPECT_EQ(ConfigDword(0, 0x1b, 0, 4), 0xFEBF8004u);
     EXPECT_EQ(view.barWindows,
@@ -262,13 +262,13 @@ TEST_F(MainWindowTest, BarProbeAnsweredNoAssumesOneMegabyteWithoutWriting) {
     Select(0, 0x1b, 0);
     view.answers = {MessageAnswer::No};
     window.DumpLineDoubleClicked(4);
-    EXPECT_TRUE(sim->writeLog().empty());
+    EXPECT_TRUE(sim->WriteLog().empty());
     EXPECT_EQ(view.barWindows,
               (std::vector<std::pair<uint32_t, uint32_t>>{{0xFEBF8004, 0xFFF00000}}));
 
     view.answers = {MessageAnswer::Cancel};
     window.DumpLineDoubleClicked(4);
-    EXPECT_TRUE(sim->writeLog().empty());
+    EXPECT_TRUE(sim->WriteLog().empty());
     EXPECT_EQ(view.barWindows.size(), 1u);
 }
 
@@ -280,7 +280,7 @@ TEST_F(MainWindowTest, BarWithoutAddressBitsIsNotImplemented) {
     window.DumpLineDoubleClicked(6);
     EXPECT_EQ(view.messages.back().text, "selected BAR is not implemented");
     EXPECT_TRUE(view.barWindows.empty());
-    EXPECT_EQ(sim->writeLog(),
+    EXPECT_EQ(sim->WriteLog(),
               (std::vector<ConfigWrite>{{0, 0x1b, 0, 0x18, 0xFFFFFFFF}, {0, 0x1b, 0, 0x18, 0}}));
 }
 
@@ -295,7 +295,7 @@ TEST(MainWindowProbeTest, ProbeWithOnlyTypeBitsOpensNoWindow) {
     f.config[0x10] = 0x0C;  // BAR 0: type bits of 64-bit prefetchable memory only
     f.config[0x18] = 0x01;  // BAR 2: the I/O type bit only
     std::string error;
-    ASSERT_TRUE(machine->addFunction(f, error)) << error;
+    ASSERT_TRUE(machine->AddFunction(f, error)) << error;
     tvk::InstallMachine(std::move(machine));
 
     FakeMainWindowView view;
@@ -323,7 +323,7 @@ TEST_F(MainWindowTest, ResetBridgeRefusesAnythingButAPciToPciBridge) {
     view.selected = kNoTreeItem;  // nothing selected: nothing happens
     window.ResetBridge();
     EXPECT_EQ(view.messages.size(), 2u);
-    EXPECT_TRUE(sim->writeLog().empty());
+    EXPECT_TRUE(sim->WriteLog().empty());
 }
 
 TEST_F(MainWindowTest, ResetBridgeListsTheAffectedDevicesAndStopsOnCancel) {
@@ -343,14 +343,14 @@ TEST_F(MainWindowTest, ResetBridgeListsTheAffectedDevicesAndStopsOnCancel) {
     EXPECT_EQ(view.messages.back().text,
               "\ndo you want to reread the current content\nof those PCI devices?\n");
     EXPECT_EQ(view.messages.back().buttons, MessageButtons::YesNoCancel);
-    EXPECT_TRUE(sim->writeLog().empty());
+    EXPECT_TRUE(sim->WriteLog().empty());
     EXPECT_TRUE(sleeps.empty());
 }
 
 TEST_F(MainWindowTest, ResetBridgePulsesTheResetAndRestoresEveryDeviceBehindIt) {
     // A setting made after the scan: rereading keeps it across the reset.
     WriteConfigDword(AccessMode::Ports, 2, 4, 0, 15, 0x0000000A);
-    sim->clearLog();
+    sim->ClearLog();
     Select(0, 30, 0);
     view.answers = {MessageAnswer::Ok, MessageAnswer::Yes};
     window.ResetBridge();
@@ -358,7 +358,7 @@ TEST_F(MainWindowTest, ResetBridgePulsesTheResetAndRestoresEveryDeviceBehindIt) 
     EXPECT_EQ(view.messages.back().caption, "reset");
     EXPECT_EQ(sleeps, (std::vector<int>{600, 100}));
 
-    const std::vector<ConfigWrite>& log = sim->writeLog();
+    const std::vector<ConfigWrite>& log = sim->WriteLog();
     ASSERT_GE(log.size(), 2u);
     const uint32_t control = ConfigDword(0, 30, 0, 15);
     EXPECT_EQ(log[0], (ConfigWrite{0, 30, 0, 0x3C, control | 0x00400000}));

@@ -225,7 +225,7 @@ TEST_F(MainWindowWin32Test, DumpLineSelectionAndWriteConfReg) {
     SetDlgItemTextA(dialog, IDC_WRITE_VALUE, "x0B");
     Click(IDC_WRITE_REG);
     EXPECT_EQ(Text(IDC_REGISTER_ECHO), "x0000000B");
-    EXPECT_EQ((*sim->configImage(2, 4, 0))[0x3C], 0x0B);
+    EXPECT_EQ((*sim->ConfigImage(2, 4, 0))[0x3C], 0x0B);
     EXPECT_EQ(DumpLines()[15].substr(0, 16), " 1804 010B <3C :");
     EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_DUMP, LB_GETCURSEL, 0, 0), 15);
 }
@@ -270,9 +270,9 @@ TEST_F(MainWindowWin32Test, ResetBridgeAsksTwiceAndRestores) {
         EXPECT_EQ(m.caption, "reset");
     EXPECT_NE(view.messages[0].text.find("   (2.4.0) 7134.1131\n"), std::string::npos);
     EXPECT_EQ(view.messages[2].text, "\nrestore done\n");
-    EXPECT_FALSE(sim->busInReset(1));
+    EXPECT_FALSE(sim->BusInReset(1));
     // The PLX bridge behind it has its bus numbers back.
-    EXPECT_EQ((*sim->configImage(1, 0, 0))[0x19], 2);
+    EXPECT_EQ((*sim->ConfigImage(1, 0, 0))[0x19], 2);
 }
 
 TEST_F(MainWindowWin32Test, WriteToFileWritesTheTreeWithCrLf) {

@@ -315,17 +315,17 @@ class AliasedMachine : public tvk::Machine {
     ~AliasedMachine() override { munmap(view_, 2 * size_); }
     uint32_t size() const { return 2 * size_; }
 
-    bool readConfig(uint8_t, uint8_t, uint8_t, uint16_t, uint32_t&) override { return false; }
-    void writeConfig(uint8_t, uint8_t, uint8_t, uint16_t, uint32_t) override {}
-    bool readPort(uint32_t, uint32_t&) override { return false; }
-    bool writePort(uint32_t, uint32_t) override { return false; }
-    void* mapPhysical(uint32_t address, uint32_t length) override {
+    bool ReadConfig(uint8_t, uint8_t, uint8_t, uint16_t, uint32_t&) override { return false; }
+    void WriteConfig(uint8_t, uint8_t, uint8_t, uint16_t, uint32_t) override {}
+    bool ReadPort(uint32_t, uint32_t&) override { return false; }
+    bool WritePort(uint32_t, uint32_t) override { return false; }
+    void* MapPhysical(uint32_t address, uint32_t length) override {
         if (address < address_ || uint64_t(address) + length > uint64_t(address_) + size()) {
             return nullptr;
         }
         return view_ + (address - address_);
     }
-    void unmapPhysical(void*, uint32_t) override {}
+    void UnmapPhysical(void*, uint32_t) override {}
 
   private:
     uint32_t address_;

@@ -10,7 +10,7 @@ namespace {
 TEST(CpuMemoryLoadTest, StartsOneThreadOnAMappedWindowOnly) {
     auto machine = std::make_unique<tvk::SimMachine>();
     std::string error;
-    ASSERT_TRUE(machine->addRam(0x08000000, 65536, error)) << error;
+    ASSERT_TRUE(machine->AddRam(0x08000000, 65536, error)) << error;
     tvk::SimMachine* sim = machine.get();
     tvk::InstallMachine(std::move(machine));
 
@@ -21,13 +21,13 @@ TEST(CpuMemoryLoadTest, StartsOneThreadOnAMappedWindowOnly) {
 
     StartCpuMemoryLoad(0x08000000);
     EXPECT_TRUE(CpuMemoryLoadRunning());
-    EXPECT_EQ(sim->openViews(), 1);
+    EXPECT_EQ(sim->OpenViews(), 1);
     StartCpuMemoryLoad(0x08000000);  // a second test while it runs
-    EXPECT_EQ(sim->openViews(), 1) << "no second window, no second thread";
+    EXPECT_EQ(sim->OpenViews(), 1) << "no second window, no second thread";
 
     StopCpuMemoryLoad();
     EXPECT_FALSE(CpuMemoryLoadRunning());
-    EXPECT_EQ(sim->openViews(), 0);
+    EXPECT_EQ(sim->OpenViews(), 0);
     tvk::InstallMachine(nullptr);
 }
 

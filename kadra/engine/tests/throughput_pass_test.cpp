@@ -211,14 +211,14 @@ TEST_F(ThroughputPassTest, StopEndsThePassAfterTheCurrentBlock) {
 TEST_F(ThroughputPassTest, PhysicalWindowIsTheBufferOrTheLineTellsItIsMissing) {
     auto machine = std::make_unique<tvk::SimMachine>();
     std::string error;
-    ASSERT_TRUE(machine->addRam(0x10000000, kTransferBufferSize, error)) << error;
-    ASSERT_TRUE(machine->fillMemory(0x10000000, kTransferBufferSize, 0xA5));
+    ASSERT_TRUE(machine->AddRam(0x10000000, kTransferBufferSize, error)) << error;
+    ASSERT_TRUE(machine->FillRange(0x10000000, kTransferBufferSize, 0xA5));
     tvk::SimMachine* sim = machine.get();
     tvk::InstallMachine(std::move(machine));
     testSettings.quick = 1;
     ASSERT_EQ(WriteLinearPass(kPath, kSize, 0x10000000), PassOutcome::Finished);
     EXPECT_EQ(files.files[kPath][12345], 0xA5) << "the window's content was written";
-    EXPECT_EQ(sim->openViews(), 0) << "the window was given back";
+    EXPECT_EQ(sim->OpenViews(), 0) << "the window was given back";
     ClearResults();
     EXPECT_EQ(ReadLinearPass(kPath, kSize, 0x20000000), PassOutcome::Failed);
     EXPECT_EQ(ResultsText(), L"memory alloc failed\r\n");

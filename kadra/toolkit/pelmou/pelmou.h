@@ -1,0 +1,48 @@
+// pelmou.dll, the tools library: stopwatches on the performance counter, an RTF document
+// writer, window bitmaps and the message pump. Every function uses the standard Windows
+// calling convention and is exported under its plain name.
+#pragma once
+
+#include <windows.h>
+
+#ifdef PELMOU_BUILD
+#define PELMOU_API __declspec(dllexport)
+#else
+#define PELMOU_API __declspec(dllimport)
+#endif
+
+// Stopwatch modes.
+#define SW_RESTART 1  // restart the stopwatch (result 0.0)
+#define SW_ELAPSED 2  // milliseconds since the last restart
+#define SW_NOW 4      // with handle 0: milliseconds from a fixed origin
+
+// RTF_AddText flags (see docs/pelmou.md).
+#define RTF_TITLE 0x208
+#define RTF_HEADING 0x200
+#define RTF_PLAIN 0
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+PELMOU_API DWORD WINAPI OpenStopWatch(void);
+PELMOU_API double WINAPI StopWatch(DWORD handle, DWORD mode);
+PELMOU_API void WINAPI CloseStopWatch(DWORD handle);
+
+// A document handle, or 0 when the file cannot be created.
+PELMOU_API HANDLE WINAPI RTF_Create(LPCWSTR path);
+PELMOU_API int WINAPI RTF_AddText(HANDLE document, LPCWSTR text, DWORD flags);
+PELMOU_API int WINAPI RTF_AddImage(HANDLE document, BITMAPINFOHEADER* header, void* pixels,
+                                   DWORD flags);
+PELMOU_API void WINAPI RTF_Close(HANDLE document);
+
+// Fills the header (and, with a buffer, the pixels, bottom-up rows) of the window's picture.
+PELMOU_API int WINAPI GetWindowBitmap(HWND window, BITMAPINFOHEADER* header, void* pixels);
+// Reverses the order of the rows in place.
+PELMOU_API int WINAPI FlipImage(BITMAPINFOHEADER header, void* pixels);
+// Dispatches every pending message of the calling thread without waiting.
+PELMOU_API void WINAPI ServiceMessageQueue(void);
+
+#ifdef __cplusplus
+}
+#endif
