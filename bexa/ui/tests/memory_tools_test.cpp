@@ -11,6 +11,7 @@
 #include "bar_space_resource.h"
 #include "bar_space_test_support.h"
 #include "bar_space_window.h"
+#include "temp_folder.h"
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -39,13 +40,9 @@ class MemoryToolsTest : public ::testing::Test {
         for (uint32_t i = 0; i < words; ++i)
             PokeWord(*m.sim, address + 4 * i, first + i);
     }
-    std::string TempPath(const char* name) {
-        return (std::filesystem::temp_directory_path() /
-                (std::string("bexa_tools_") + name + "_" +
-                 std::to_string(::testing::UnitTest::GetInstance()->random_seed())))
-            .string();
-    }
+    std::string TempPath(const char* name) { return temp.file(name); }
 
+    tvk::test::TempFolder temp;
     TestMachine m;
     FakeBarSpaceView view;
     std::unique_ptr<BarSpaceWindow> window;
