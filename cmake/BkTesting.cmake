@@ -4,6 +4,8 @@
 #
 # builds a GoogleTest program and registers it with CTest. Under the windows preset the
 # program is a Win32 .exe that CTest runs through Wine (CMAKE_CROSSCOMPILING_EMULATOR).
+# A program with a source named *screenshots_win32_test.cpp gets the label "screenshots":
+# tools/screenshots.sh runs those programs to make the pictures of the docs.
 if(BK_TESTS)
   enable_testing()
   if(WIN32)
@@ -27,6 +29,9 @@ function(bk_add_test)
     return()
   endif()
   cmake_parse_arguments(T "" "NAME;WORKING_DIRECTORY" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(T_SOURCES MATCHES "screenshots_win32_test\\.cpp")
+    list(APPEND T_LABELS screenshots)
+  endif()
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} ${BK_GTEST_LIBS})
   set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
