@@ -40,7 +40,8 @@ enum DemoControl {
 constexpr int kPageControls = 0x8000;
 constexpr int kPageTexts = 0x8001;
 constexpr int kPageOptions = 0x8002;
-constexpr int kStartHint = 0x8007;
+constexpr int kStartHint = 0x8006;
+constexpr int kDescription = 0x8007;
 constexpr int kExtraLabel = 0x8009;
 
 // What the dialog procedure has been told, for the tests.
