@@ -207,6 +207,23 @@ bool RtfWriter::AddText(std::u16string_view text, uint32_t flags) {
     return !failed_;
 }
 
+bool RtfWriter::AddText(std::wstring_view text, uint32_t flags) {
+    std::u16string utf16;
+    utf16.reserve(text.size());
+    for (wchar_t c : text) {
+        const auto unit = static_cast<uint32_t>(c);
+        if constexpr (sizeof(wchar_t) == 2) {
+            utf16 += static_cast<char16_t>(unit);
+        } else if (unit >= 0x10000 && unit <= 0x10FFFF) {
+            utf16 += static_cast<char16_t>(0xD800 + ((unit - 0x10000) >> 10));
+            utf16 += static_cast<char16_t>(0xDC00 + ((unit - 0x10000) & 0x3FF));
+        } else {
+            utf16 += static_cast<char16_t>(unit > 0x10FFFF ? 0xFFFD : unit);
+        }
+    }
+    return AddText(std::u16string_view(utf16), flags);
+}
+
 bool RtfWriter::AddImage(int width, int height, int bitsPerPixel, RowOrder order,
                          std::span<const uint8_t> pixels) {
     if (closed_ || failed_) return false;

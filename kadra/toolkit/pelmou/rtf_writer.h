@@ -51,6 +51,8 @@ class RtfWriter {
     // Appends text in the style of `flags`; "\n" ends a line ("\r\n" counts as one).
     // False once the document has failed (a failed write) or after Close.
     bool AddText(std::u16string_view text, uint32_t flags);
+    // The same for a wide text: UTF-16 where wchar_t has 16 bits (Windows), UTF-32 elsewhere.
+    bool AddText(std::wstring_view text, uint32_t flags);
 
     // Appends a picture at the current position. `pixels` holds `height` rows as a DIB holds
     // them: blue, green, red (and an unused fourth byte at 32 bits per pixel), every row

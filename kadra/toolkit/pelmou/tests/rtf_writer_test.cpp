@@ -145,6 +145,16 @@ TEST_F(RtfWriterTest, EscapesTextSoThatItReadsBackUnchanged) {
     }
 }
 
+TEST_F(RtfWriterTest, TakesWideTextAsTheProgramsKeepIt) {
+    auto writer = RtfWriter::Create(folder_ / "wide.rtf");
+    ASSERT_NE(writer, nullptr);
+    // One wchar_t a character on Linux, a surrogate pair on Windows: the same escapes.
+    ASSERT_TRUE(writer->AddText(std::wstring(L"\\fs50 \u00e9 \U0001D11E\n"), kRtfTitle));
+    ASSERT_TRUE(writer->Close());
+    EXPECT_NE(ReadFile(folder_ / "wide.rtf").find("\\fs50 \\u233? \\u-10188?\\u-8930?\\par"),
+              std::string::npos);
+}
+
 TEST_F(RtfWriterTest, EmbedsPicturesAsDecodablePng) {
     // 3 × 2 pixels at 24 bits (rows of 9 bytes padded to 12), bottom-up: the first row in
     // the buffer is the bottom one.
