@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <mutex>
 #include <random>
 #include <system_error>
 #include <vector>
@@ -68,7 +69,9 @@ void AppendUnicode(std::string& out, int unit) {
 }
 
 std::filesystem::path TemporaryPathFor(const std::filesystem::path& path) {
+    static std::mutex lock;
     static std::mt19937 generator{std::random_device{}()};
+    std::lock_guard<std::mutex> guard(lock);
     char suffix[24];
     std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(generator()));
     std::filesystem::path temporary = path;

@@ -216,7 +216,7 @@ LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
 }
 
-HWND CreateTestWindow(bool visible) {
+ATOM TestWindowClass() {
     static ATOM atom = [] {
         WNDCLASSW windowClass{};
         windowClass.lpfnWndProc = TestWindowProc;
@@ -225,17 +225,28 @@ HWND CreateTestWindow(bool visible) {
         windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
         return RegisterClassW(&windowClass);
     }();
-    EXPECT_NE(atom, 0);
-    HWND window = CreateWindowExW(WS_EX_TOPMOST, L"PelmouTestWindow", L"pelmou",
-                                  WS_POPUP | (visible ? WS_VISIBLE : 0), 40, 40, 120, 80, nullptr,
-                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+    return atom;
+}
+
+void LetWindowsPaint() {
+    for (int round = 0; round < 10; ++round) {
+        ServiceMessageQueue();
+        Sleep(20);
+    }
+}
+
+// A 120 × 80 pop-up window, or a child of `parent` at (20, 10) of 60 × 40 pixels.
+HWND CreateTestWindow(bool visible, HWND parent = nullptr) {
+    EXPECT_NE(TestWindowClass(), 0);
+    const DWORD style = (parent ? WS_CHILD : WS_POPUP) | (visible ? WS_VISIBLE : 0);
+    HWND window =
+        CreateWindowExW(parent ? 0 : WS_EX_TOPMOST, L"PelmouTestWindow", L"pelmou", style,
+                        parent ? 20 : 40, parent ? 10 : 40, parent ? 60 : 120, parent ? 40 : 80,
+                        parent, nullptr, GetModuleHandleW(nullptr), nullptr);
     EXPECT_NE(window, nullptr);
     if (visible) {
         UpdateWindow(window);
-        for (int round = 0; round < 10; ++round) {
-            ServiceMessageQueue();
-            Sleep(20);
-        }
+        LetWindowsPaint();
     }
     return window;
 }
@@ -247,41 +258,90 @@ COLORREF PixelAt(const BITMAPINFOHEADER& header, const std::vector<uint8_t>& pix
     return RGB(p[2], p[1], p[0]);
 }
 
-void ExpectWindowPicture(HWND window) {
+// The window's picture, as Kadra takes it: the header first, then a buffer of the image size
+// and a margin with the same header.
+std::vector<uint8_t> WindowPicture(HWND window, BITMAPINFOHEADER& header) {
+    header = {};
+    if (GetWindowBitmap(window, &header, nullptr) == 0) return {};
+    std::vector<uint8_t> pixels(header.biSizeImage + 1000, 0xCD);
+    if (GetWindowBitmap(window, &header, pixels.data()) == 0) return {};
+    EXPECT_EQ(pixels[header.biSizeImage], 0xCD) << "written past the picture";
+    return pixels;
+}
+
+void ExpectWindowPicture(HWND window, int width, int height) {
     BITMAPINFOHEADER header{};
     ASSERT_NE(GetWindowBitmap(window, &header, nullptr), 0);
     EXPECT_EQ(header.biSize, sizeof header);
-    EXPECT_EQ(header.biWidth, 120);
-    EXPECT_EQ(header.biHeight, 80);  // bottom-up
+    EXPECT_EQ(header.biWidth, width);
+    EXPECT_EQ(header.biHeight, height);  // bottom-up
     EXPECT_EQ(header.biBitCount, 32);
     EXPECT_EQ(header.biCompression, static_cast<DWORD>(BI_RGB));
-    ASSERT_EQ(header.biSizeImage, 120u * 80u * 4u);
+    ASSERT_EQ(header.biSizeImage, static_cast<DWORD>(width * height * 4));
 
-    // Kadra's way: the image size plus a margin, the same header again.
-    std::vector<uint8_t> pixels(header.biSizeImage + 1000, 0xCD);
-    ASSERT_NE(GetWindowBitmap(window, &header, pixels.data()), 0);
-    for (int y : {2, 20, 38}) {
-        for (int x : {2, 60, 117})
+    const std::vector<uint8_t> pixels = WindowPicture(window, header);
+    ASSERT_FALSE(pixels.empty());
+    for (int y : {1, height / 4, height / 2 - 2}) {
+        for (int x : {1, width / 2, width - 2}) {
             EXPECT_EQ(PixelAt(header, pixels, x, y), kTop) << x << "," << y;
+        }
     }
-    for (int y : {42, 60, 77}) {
-        for (int x : {2, 60, 117}) {
+    for (int y : {height / 2 + 2, height * 3 / 4, height - 2}) {
+        for (int x : {1, width / 2, width - 2}) {
             EXPECT_EQ(PixelAt(header, pixels, x, y), kBottom) << x << "," << y;
         }
     }
-    EXPECT_EQ(pixels[header.biSizeImage], 0xCD) << "written past the picture";
 }
 
 TEST(PelmouWindowBitmap, ReadsBackAVisibleWindow) {
     HWND window = CreateTestWindow(true);
-    ExpectWindowPicture(window);
+    ExpectWindowPicture(window, 120, 80);
     DestroyWindow(window);
 }
 
 TEST(PelmouWindowBitmap, ReadsBackAHiddenWindow) {
     HWND window = CreateTestWindow(false);
-    ExpectWindowPicture(window);
+    ExpectWindowPicture(window, 120, 80);
     DestroyWindow(window);
+}
+
+TEST(PelmouWindowBitmap, ReadsBackAControlOfAWindow) {
+    HWND parent = CreateTestWindow(true);
+    HWND child = CreateTestWindow(true, parent);
+    ExpectWindowPicture(child, 60, 40);
+    DestroyWindow(parent);
+}
+
+// GetWindowBitmap, FlipImage and RTF_AddImage with flag 0x200, as Kadra's log does: the
+// picture comes out upright.
+TEST(PelmouWindowBitmap, GoesIntoTheLogUpright) {
+    HWND window = CreateTestWindow(true);
+    BITMAPINFOHEADER header{};
+    std::vector<uint8_t> pixels = WindowPicture(window, header);
+    DestroyWindow(window);
+    ASSERT_FALSE(pixels.empty());
+    ASSERT_EQ(FlipImage(header, pixels.data()), 1);
+
+    const std::wstring folder = TempFolder();
+    const std::wstring path = folder + L"kadra window.rtf";
+    HANDLE log = RTF_Create(path.c_str());
+    ASSERT_NE(log, nullptr);
+    EXPECT_EQ(RTF_AddText(log, L"SUMMARY\n", RTF_HEADING), 1);
+    EXPECT_EQ(RTF_AddImage(log, &header, pixels.data(), RTF_IMAGE_FLIPPED), 1);
+    RTF_Close(log);
+    const auto blips = PngBlips(ReadFile(path));
+    DeleteFileW(path.c_str());
+    RemoveDirectoryW(folder.c_str());
+    ASSERT_EQ(blips.size(), 1u);
+    const DecodedPng png = DecodePng(blips[0]);
+    ASSERT_EQ(png.width, 120);
+    ASSERT_EQ(png.height, 80);
+    auto at = [&](int x, int y) {
+        const uint8_t* p = png.rgb.data() + (static_cast<std::size_t>(y) * 120 + x) * 3;
+        return RGB(p[0], p[1], p[2]);
+    };
+    EXPECT_EQ(at(60, 5), kTop);
+    EXPECT_EQ(at(60, 75), kBottom);
 }
 
 TEST(PelmouWindowBitmap, RefusesBadArguments) {
@@ -389,10 +449,7 @@ TEST(PelmouMessageQueue, SendsKeysForADialogThroughIsDialogMessage) {
                                         reinterpret_cast<LPCDLGTEMPLATEW>(words.data()), nullptr,
                                         TestDialogProc);
     ASSERT_NE(dialog, nullptr);
-    for (int round = 0; round < 5; ++round) {
-        ServiceMessageQueue();
-        Sleep(20);
-    }
+    LetWindowsPaint();
     HWND edit = GetDlgItem(dialog, 100);
     ASSERT_NE(edit, nullptr);
     dialogCommands.clear();
