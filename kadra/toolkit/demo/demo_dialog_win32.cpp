@@ -2,9 +2,13 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cwchar>
+#include <vector>
 
 #include "demo_resource.h"
+#include "pelmou.h"
 
 namespace vorlu_demo {
 namespace {
@@ -14,6 +18,8 @@ DemoRecord g_record;
 HINSTANCE g_instance = nullptr;
 std::wstring g_output;  // text of the output box
 WNDPROC g_canvasProc = nullptr;
+bool g_running = false;        // a run is in progress (the procedure is re-entered meanwhile)
+bool g_stopRequested = false;  // Esc during the run
 
 const wchar_t* const kModes[] = {L"Bars", L"Steps", L"Lines"};
 
@@ -121,6 +127,84 @@ void Step(XDIALOG* dialog, int delta) {
     Redraw(dialog);
 }
 
+// A run as Kadra's tests run: on the dialog's thread, in steps timed by a stopwatch, pumping
+// messages between steps so that Esc (507) can stop it.
+void Run(XDIALOG* dialog, const wchar_t* how) {
+    if (g_running) {
+        Append(dialog, L"already running");
+        return;
+    }
+    g_running = true;
+    g_stopRequested = false;
+    Append(dialog, std::wstring(L"start (") + how + L")");
+    const int steps = 20;
+    const DWORD watch = OpenStopWatch();
+    StopWatch(watch, SW_RESTART);
+    HWND canvas = XDialogItem(dialog, kCanvas);
+    int done = 0;
+    for (; done < steps && !g_stopRequested; ++done) {
+        const double stepStart = StopWatch(watch, SW_ELAPSED);
+        HDC dc = GetDC(canvas);
+        RECT area;
+        GetClientRect(canvas, &area);
+        RECT bar{area.left, area.bottom - 8, area.left + (done + 1) * area.right / steps,
+                 area.bottom};
+        HBRUSH brush = CreateSolidBrush(RGB(90, 160, 255));
+        FillRect(dc, &bar, brush);
+        DeleteObject(brush);
+        ReleaseDC(canvas, dc);
+        SetControlText(dialog, kStatus, (L"running, step " + std::to_wstring(done + 1)).c_str(), 0);
+        while (StopWatch(watch, SW_ELAPSED) - stepStart < 25.0 && !g_stopRequested) {
+            ServiceMessageQueue();
+            Sleep(1);
+        }
+    }
+    const double elapsed = StopWatch(watch, SW_ELAPSED);
+    CloseStopWatch(watch);
+    const bool stopped = g_stopRequested;
+    wchar_t line[128];
+    swprintf(line, 128, L"run %ls after %d of %d steps, %.1f ms",
+             stopped ? L"stopped" : L"finished", done, steps, elapsed);
+    Append(dialog, line);
+    SetControlText(dialog, kStatus, stopped ? L"stopped" : L"finished", 0);
+    {
+        std::lock_guard<std::mutex> lock(g_recordLock);
+        ++(stopped ? g_record.runsStopped : g_record.runsFinished);
+    }
+    g_running = false;
+    Redraw(dialog);
+}
+
+// An RTF log: a title, a heading, the output text and a picture of the window.
+void WriteLog(HWND window, XDIALOG* dialog) {
+    const std::wstring path = DemoLogPath();
+    HANDLE log = RTF_Create(path.c_str());
+    if (log == nullptr) {
+        Append(dialog, L"cannot create the log " + path);
+        return;
+    }
+    RTF_AddText(log, L"\\fs50 vorlu demo log\n", RTF_TITLE);
+    RTF_AddText(log, L"What the dialog was told\n", RTF_HEADING);
+    std::wstring text = g_output;
+    text.erase(std::remove(text.begin(), text.end(), L'\r'), text.end());
+    RTF_AddText(log, text.c_str(), RTF_PLAIN);
+    RTF_AddText(log, L"The window\n", RTF_HEADING);
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    if (GetWindowBitmap(window, &header, nullptr)) {
+        std::vector<unsigned char> pixels(header.biSizeImage);
+        if (GetWindowBitmap(window, &header, pixels.data()) && FlipImage(header, pixels.data())) {
+            RTF_AddImage(log, &header, pixels.data(), RTF_IMAGE_FLIPPED);
+        }
+    }
+    RTF_Close(log);
+    {
+        std::lock_guard<std::mutex> lock(g_recordLock);
+        g_record.logPath = path;
+    }
+    Append(dialog, L"log written to " + path);
+}
+
 void OnControl(HWND window, XDIALOG* dialog, int code) {
     {
         std::lock_guard<std::mutex> lock(g_recordLock);
@@ -142,13 +226,18 @@ void OnControl(HWND window, XDIALOG* dialog, int code) {
             break;
         case kStart:
         case XDC_START_KEY:
-            Append(dialog, code == kStart ? L"start (button)" : L"start (F5, code 506)");
-            SetControlText(dialog, kStatus, L"running", 0);
-            Redraw(dialog);
+            Run(dialog, code == kStart ? L"button" : L"F5, code 506");
             break;
         case XDC_STOP_KEY:
-            Append(dialog, L"stop (Esc, code 507)");
-            SetControlText(dialog, kStatus, L"stopped", 0);
+            if (g_running) {
+                g_stopRequested = true;
+                std::lock_guard<std::mutex> lock(g_recordLock);
+                ++g_record.stopsWhileRunning;
+            }
+            Append(dialog, g_running ? L"stop (Esc, code 507)" : L"Esc (code 507): nothing runs");
+            break;
+        case kLog:
+            WriteLog(window, dialog);
             break;
         case kVerbose:
         case kFast:
@@ -187,6 +276,12 @@ void OnControl(HWND window, XDIALOG* dialog, int code) {
 }
 
 }  // namespace
+
+std::wstring DemoLogPath() {
+    wchar_t folder[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, folder);
+    return std::wstring(folder) + L"vorlu-demo.rtf";
+}
 
 DemoRecord DemoRecordCopy() {
     std::lock_guard<std::mutex> lock(g_recordLock);

@@ -1,6 +1,8 @@
 // The dialog procedure of vorlu_demo.exe, a client of vorlu.dll that uses every item kind,
-// every call and every message of the library. What the procedure was told is kept in a
-// record that the Win32 tests read.
+// every call and every message of the library, and the tools of pelmou.dll as Kadra does: a
+// start (button or F5) runs a timed loop that pumps messages with ServiceMessageQueue until
+// it ends or Esc stops it; "Write log" writes an RTF log with a picture of the window. What
+// the procedure was told is kept in a record that the Win32 tests read.
 #pragma once
 
 #include <windows.h>
@@ -28,6 +30,7 @@ enum DemoControl {
     kMessage,
     kNote,
     kClear,
+    kLog,
     kMode,
     kShowExtra,
     kReset,
@@ -51,6 +54,10 @@ struct DemoRecord {
     int iconRequests = 0;
     int modeChanges = 0;
     int canvasPaints = 0;
+    int stopsWhileRunning = 0;  // 507 that arrived during a run
+    int runsFinished = 0;
+    int runsStopped = 0;
+    std::wstring logPath;  // the last log written
     HWND window = nullptr;
     XDIALOG* dialog = nullptr;
 };
@@ -61,6 +68,9 @@ void ResetDemoRecord();
 
 // Message of the demo window: runs *(std::function<void()>*)lParam on the dialog's thread.
 constexpr UINT kRunOnDialogThread = WM_APP + 1;
+
+// Where "Write log" puts its document (the temporary folder).
+std::wstring DemoLogPath();
 
 LRESULT CALLBACK DemoDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

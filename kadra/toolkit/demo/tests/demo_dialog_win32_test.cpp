@@ -246,8 +246,10 @@ TEST_F(DemoDialog, ControlsReachTheProcedureAndTheCallsWork) {
 
     Click(kApply);
     EXPECT_EQ(TextOf(Item(kStatus)), L"Hello, demo");
-    Click(kStart);
-    EXPECT_EQ(TextOf(Item(kStatus)), L"running");
+    Click(kStart);  // a whole run, timed by pelmou's stopwatch
+    EXPECT_EQ(TextOf(Item(kStatus)), L"finished");
+    EXPECT_EQ(DemoRecordCopy().runsFinished, 1);
+    EXPECT_NE(TextOf(Item(kOut)).find(L"run finished after 20 of 20 steps"), std::wstring::npos);
 
     // The drop-down list's WM_COMMAND carries the control number.
     SendMessageW(Item(kMode), CB_SETCURSEL, 2, 0);
@@ -290,22 +292,53 @@ TEST_F(DemoDialog, ControlsReachTheProcedureAndTheCallsWork) {
 }
 
 TEST_F(DemoDialog, F5AndEscDeliver506And507AndEscKeepsTheDialog) {
-    // Keys go to the control with the focus; the library's hook takes them from the queue.
+    // Keys go to the control with the focus; the library's hook takes them from the queue,
+    // also while the run pumps messages itself (pelmou's ServiceMessageQueue).
     OnDialogThread([&] { SetFocus(Item(kName)); });
     PostMessageW(Item(kName), WM_KEYDOWN, VK_F5, 0x003F0001);
-    ASSERT_TRUE(WaitFor([&] { return CountOf(Codes(), XDC_START_KEY) == 1; }));
-    EXPECT_EQ(TextOf(Item(kStatus)), L"running");
     PostMessageW(Item(kName), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-    ASSERT_TRUE(WaitFor([&] { return CountOf(Codes(), XDC_STOP_KEY) == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return DemoRecordCopy().runsStopped == 1; }));
+    EXPECT_EQ(CountOf(Codes(), XDC_START_KEY), 1);
+    EXPECT_EQ(CountOf(Codes(), XDC_STOP_KEY), 1);
+    EXPECT_EQ(DemoRecordCopy().stopsWhileRunning, 1);
     EXPECT_EQ(TextOf(Item(kStatus)), L"stopped");
-    // Sent straight to the dialog window, too.
+    EXPECT_NE(TextOf(Item(kOut)).find(L"run stopped after"), std::wstring::npos);
+
+    // Sent straight to the dialog window, too; nothing runs now.
     SendMessageW(window_, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
     EXPECT_EQ(CountOf(Codes(), XDC_STOP_KEY), 2);
-    // The edit field never saw F5 as a character, and the dialog is still there.
+    EXPECT_NE(TextOf(Item(kOut)).find(L"nothing runs"), std::wstring::npos);
+
+    // F5 alone: the run goes to its end.
+    PostMessageW(Item(kName), WM_KEYDOWN, VK_F5, 0x003F0001);
+    ASSERT_TRUE(WaitFor([&] { return DemoRecordCopy().runsFinished == 1; }));
+    EXPECT_EQ(TextOf(Item(kStatus)), L"finished");
+    // The edit field never saw the keys, and Esc left the dialog open.
     EXPECT_EQ(TextOf(Item(kName)), L"demo");
     Sleep(200);
     EXPECT_TRUE(IsWindow(window_));
     EXPECT_TRUE(IsWindowVisible(window_));
+}
+
+TEST_F(DemoDialog, WritesAnRtfLogWithAPictureOfTheWindow) {
+    const std::wstring path = DemoLogPath();
+    DeleteFileW(path.c_str());
+    SelectPage(2);
+    Click(kLog);
+    EXPECT_EQ(DemoRecordCopy().logPath, path);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    std::string text(1 << 22, '\0');
+    DWORD got = 0;
+    ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &got, nullptr);
+    CloseHandle(file);
+    text.resize(got);
+    EXPECT_EQ(text.rfind("{\\rtf1", 0), 0u);
+    EXPECT_NE(text.find("vorlu demo log"), std::string::npos);
+    EXPECT_NE(text.find("controls created"), std::string::npos);
+    EXPECT_NE(text.find("\\pngblip"), std::string::npos);
+    DeleteFileW(path.c_str());
 }
 
 TEST_F(DemoDialog, HeldButtonRepeatsUntilReleased) {
@@ -336,7 +369,7 @@ TEST_F(DemoDialog, TooltipsAreRegisteredForControlsWithATip) {
         },
         reinterpret_cast<LPARAM>(&tooltip));
     ASSERT_NE(tooltip, nullptr);
-    EXPECT_EQ(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 16);
+    EXPECT_EQ(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 17);
     struct Tip {
         int number;
         const wchar_t* text;
