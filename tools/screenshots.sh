@@ -38,7 +38,7 @@ wine_session_end
 
 for bmp in "$out"/*.bmp; do
   [ -e "$bmp" ] || continue
-  convert "$bmp" "${bmp%.bmp}.png"
+  convert "$bmp" -strip "${bmp%.bmp}.png"
   rm -f "$bmp"
 done
 echo "screenshots: written to docs/screenshots:"
