@@ -58,6 +58,9 @@ if(WIN32)
     endif()
   endforeach()
   add_custom_target(bk_package_files ALL DEPENDS ${files_dir}/pcidevs.txt ${html_pages})
+  # Everything the program folder holds: what tools/package.sh builds.
+  add_custom_target(bk_release_files)
+  add_dependencies(bk_release_files bk_package_files ${shipped})
 
   set(BK_README_KADRA_FILES "")
   if(TARGET ${BK_KADRA_EXE_TARGET})
@@ -107,11 +110,12 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "${BK_PRODUCT_NAME} developers")
 set(CPACK_PACKAGE_CONTACT "${BK_PRODUCT_NAME} developers <bexa-kadra@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "PCI bus browser and disk throughput benchmark (command line)")
-set(CPACK_PACKAGE_DESCRIPTION
-    "bexa lists the PCI bus with names, registers, memory map and interrupt routing;\n"
-    "kadra measures disk throughput for streaming media; tvkdump dumps PCI configuration\n"
-    "spaces in lspci -xxx format.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "bexa lists the PCI bus with names, registers, memory map and interrupt routing; "
+       "kadra measures disk throughput for streaming media; tvkdump dumps PCI configuration "
+       "spaces in lspci -xxx format.")
 set(CPACK_GENERATOR DEB)
+set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -22,7 +22,7 @@ mkdir -p "$out" "$work"
 
 # --- Windows: one program folder, then the MSI and the zip made from it.
 cmake --preset windows >/dev/null
-cmake --build --preset windows
+cmake --build --preset windows --target bk_release_files
 version=$(sed -n 's/^#define BK_VERSION_TEXT "\(.*\)"$/\1/p' build/windows/generated/bk_version.h)
 stage=$work/windows
 cmake --install build/windows --prefix "$stage" --strip >/dev/null
