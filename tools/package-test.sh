@@ -85,11 +85,13 @@ check "msiexec /i installs" "$WINE" msiexec /i "$win_msi" /qn
 users=$WINEPREFIX/drive_c/users/$(id -un)
 installdir="$users/AppData/Local/Programs/Bexa and Kadra"
 menu="$users/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Bexa and Kadra"
-expected=(bexa.exe travik.dll travikw.dll pcidevs.txt KADRA.INI README.txt docs/bexa.html
-          docs/install.html)
-[ $have_kadra = 0 ] || expected+=(kadra.exe vorlu.dll pelmou.dll)
+# The installer and the zip hold the same program folder.
+mapfile -t expected < <(unzip -Z1 "$zip_file" | grep -v '/$' | sed 's|^[^/]*/||')
 missing=""
-for f in "${expected[@]}"; do [ -f "$installdir/$f" ] || missing+=" $f"; done
+for f in bexa.exe travik.dll travikw.dll pcidevs.txt KADRA.INI README.txt docs/bexa.html \
+         docs/install.html "${expected[@]}"; do
+  [ -f "$installdir/$f" ] || missing+=" $f"
+done
 check "installed into %LOCALAPPDATA%\\Programs (missing:${missing:- none})" test -z "$missing"
 check "Start-menu shortcut Bexa" test -f "$menu/Bexa.lnk"
 # Windows keeps a per-user product's entry under HKCU, Wine under HKLM.
@@ -166,6 +168,13 @@ for f in "$portable"/*.exe "$portable"/*.dll; do
   done
 done
 check "no DLL dependency outside the system's and ours (${foreign:-none})" test -z "$foreign"
+unversioned=""
+for f in "$portable"/*.exe "$portable"/*.dll; do
+  strings -e l "$f" | grep -qx "$version" && strings -e l "$f" | grep -qx "Bexa and Kadra" ||
+    unversioned+=" $(basename "$f")"
+done
+check "every program and DLL has the version resource (missing in:${unversioned:- none})" \
+  test -z "$unversioned"
 wine_session_end
 trap - EXIT
 
