@@ -185,6 +185,12 @@ if [ "$(id -u)" = 0 ]; then
   check "kadra --version" bash -c "/usr/bin/kadra --version | grep -q 'kadra (Bexa and Kadra) $version'"
   check "man kadra" bash -c "MANPAGER=cat man kadra 2>/dev/null | grep -q '/etc/kadra/KADRA.INI'"
   check "system KADRA.INI installed" test -f /etc/kadra/KADRA.INI
+  # With none beside /usr/bin/kadra and none of the user's, kadra reads the system's profiles
+  # (an unknown product makes it list them).
+  mkdir -p "$work/home"
+  check "kadra reads /etc/kadra/KADRA.INI" \
+    bash -c "HOME='$work/home' XDG_CONFIG_HOME= /usr/bin/kadra disk --dir '$work' --product none-such 2>&1 |
+             grep -q '^  0 $(sed -n 's/^NAME=//p' kadra/KADRA.INI | head -1)'"
   check "dpkg -r removes" dpkg -r bexa-kadra
   check "the programs are gone" test ! -e /usr/bin/bexa -a ! -e /usr/bin/kadra -a ! -e /usr/bin/tvkdump
   dpkg -P bexa-kadra >/dev/null 2>&1 || true
