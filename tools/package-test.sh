@@ -190,7 +190,7 @@ if [ "$(id -u)" = 0 ]; then
   mkdir -p "$work/home"
   check "kadra reads /etc/kadra/KADRA.INI" \
     bash -c "HOME='$work/home' XDG_CONFIG_HOME= /usr/bin/kadra disk --dir '$work' --product none-such 2>&1 |
-             grep -q '^  0 $(sed -n 's/^NAME=//p' kadra/KADRA.INI | head -1)'"
+             grep -q '^  0 $(sed -n 's/^NAME=//p' kadra/KADRA.INI | head -1 | tr -d '\r')'"
   check "dpkg -r removes" dpkg -r bexa-kadra
   check "the programs are gone" test ! -e /usr/bin/bexa -a ! -e /usr/bin/kadra -a ! -e /usr/bin/tvkdump
   dpkg -P bexa-kadra >/dev/null 2>&1 || true
