@@ -40,12 +40,12 @@ TEST_F(GraphTest, ScaleAtTheDefaultFullScaleShowsTicksTenToOneHundredTen) {
     ASSERT_EQ(moves.size(), 11u);
     EXPECT_EQ(moves[0].x, 0);
     EXPECT_EQ(moves[0].y, 377);
-    EXPECT_EQ(lines[0].x, 436 / 24);
+    EXPECT_EQ(lines[0].x, 18);  // a tick is 1/24 of the width long
     EXPECT_EQ(lines[0].y, 377);
-    EXPECT_EQ(texts[0].x, 436 / 24);
-    EXPECT_EQ(texts[0].y, 377 - 8);
+    EXPECT_EQ(texts[0].x, 18);
+    EXPECT_EQ(texts[0].y, 369);  // 8 above the tick, 20 high, to the right edge
     EXPECT_EQ(texts[0].right, 436);
-    EXPECT_EQ(texts[0].bottom, 377 - 8 + 20);
+    EXPECT_EQ(texts[0].bottom, 389);
     // 110 MB/s lies above the full scale of 105 MB/s: above the area.
     EXPECT_LT(moves[10].y, 0);
     // The scale is white on a fresh black area, the curve red; the context stays held.
@@ -81,9 +81,9 @@ TEST_F(GraphTest, PointsMapToTheAreaInUnsignedArithmetic) {
     EXPECT_EQ(moves[0].x, 0);
     EXPECT_EQ(moves[0].y, 416);
     EXPECT_EQ(lines[0].x, 436);
-    EXPECT_EQ(lines[0].y, 416 - 416 * 524 / 1049);
+    EXPECT_EQ(lines[0].y, 209);  // 416 - 416 * 524 / 1049, rounded down
     EXPECT_EQ(lines[1].x, 218);
-    EXPECT_EQ(lines[1].y, 416 - 416 * 2000 / 1049);
+    EXPECT_EQ(lines[1].y, -377);
     EXPECT_LT(lines[1].y, 0);
 }
 
@@ -143,8 +143,8 @@ TEST_F(GraphTest, HangMarkEndsWithAStarAtThePoint) {
     EXPECT_EQ(canvas.calls[0].value, kGraphGreen);
     EXPECT_EQ(canvas.calls[1].op, Op::Text);
     EXPECT_EQ(canvas.calls[1].text, L"*");
-    EXPECT_EQ(canvas.calls[1].x, 218 - 8);
-    EXPECT_EQ(canvas.calls[1].y, 377 - 8);
+    EXPECT_EQ(canvas.calls[1].x, 210);
+    EXPECT_EQ(canvas.calls[1].y, 369);
     EXPECT_EQ(canvas.calls[2].value, kGraphRed);
     EXPECT_EQ(canvas.calls[3].op, Op::LineTo);
     // The next point carries no mark.
@@ -160,14 +160,15 @@ TEST_F(GraphTest, HangMarkWithTimesIsWrittenUpwardsFromThePoint) {
     GraphPlotPoint(2, 10.0);
     const auto texts = canvas.Calls(Op::Text);
     const KText marker = L"09:05:07 *";
+    // One character a line, 14 apart, ending on the point's line.
+    const int32_t tops[] = {243, 257, 271, 285, 299, 313, 327, 341, 355, 369};
     ASSERT_EQ(texts.size(), marker.size());
-    const int32_t top = 377 - 8 - 14 * 9;
     for (std::size_t i = 0; i < marker.size(); ++i) {
         EXPECT_EQ(texts[i].text, marker.substr(i, 1));
-        EXPECT_EQ(texts[i].x, 218 - 8);
-        EXPECT_EQ(texts[i].y, top + 14 * static_cast<int32_t>(i));
+        EXPECT_EQ(texts[i].x, 210);
+        EXPECT_EQ(texts[i].y, tops[i]);
     }
-    EXPECT_EQ(texts.back().y, 377 - 8);  // the star at the point
+    EXPECT_EQ(texts.back().y, 369);  // the star at the point
 }
 
 TEST_F(GraphTest, StartTimeEndsAtTheLowerEdge) {
@@ -177,7 +178,7 @@ TEST_F(GraphTest, StartTimeEndsAtTheLowerEdge) {
     ASSERT_EQ(texts.size(), 11u + 8u);  // scale labels, then "09:05:07"
     EXPECT_EQ(texts[11].text, L"0");
     EXPECT_EQ(texts[11].x, 3);
-    EXPECT_EQ(texts[11].y, 416 - 14 * 8);
+    EXPECT_EQ(texts[11].y, 304);  // eight lines of 14 above the lower edge
     EXPECT_EQ(texts.back().text, L"7");
     // Without showTimes, or from the resolution buttons, no time.
     canvas.calls.clear();
