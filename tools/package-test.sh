@@ -62,7 +62,9 @@ close_program() { # close_program EXE CAPTION: WM_CLOSE to its windows, as the c
 # click_at CAPTION FX FY: a click at a fraction of the window's size (any display scale)
 click_at() {
   local geometry x y w h
-  geometry=$(xwininfo -root -tree | grep "\"$1\"" | head -1 | grep -o '[0-9]*x[0-9]*+[0-9]*+[0-9]*' | head -1)
+  # The largest window of that caption (a program may own hidden ones of the same name).
+  geometry=$(xwininfo -root -tree | grep "\"$1\"" | grep -o '[0-9]*x[0-9]*+[0-9]*+[0-9]*' |
+             awk -Fx '{split($2, r, "+"); print $1 * r[1], $0}' | sort -n | tail -1 | cut -d' ' -f2)
   [ -n "$geometry" ] || return 1
   IFS='x+' read -r w h x y <<<"$geometry"
   xdotool mousemove "$(awk "BEGIN{print int($x + $w * $2)}")" "$(awk "BEGIN{print int($y + $h * $3)}")" \
