@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-x86-64 wine64 xvfb xauth imagemagick fonts-liberation
   pciutils pci.ids fio
   libstb-dev libreoffice-writer-nogui poppler-utils fonts-dejavu-core
+  msitools wixl zip unzip python3-markdown dpkg-dev man-db x11-utils
 )
 
 missing=()

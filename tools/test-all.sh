@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the code format, the native preset (tests with
-# AddressSanitizer and UBSan) and the windows preset (Win32 tests under Wine and Xvfb).
+# AddressSanitizer and UBSan), the windows preset (Win32 tests under Wine and Xvfb), then
+# builds the release packages and tests them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,3 +17,4 @@ cmake --build --preset windows
 source tools/wine-session.sh "$PWD/build/windows"
 trap wine_session_end EXIT
 ctest --preset windows
+bash tools/package.sh && bash tools/package-test.sh

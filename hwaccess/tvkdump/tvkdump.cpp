@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "bk_version.h"
 #include "config_dump.h"
 #include "service.h"
 
@@ -27,6 +28,10 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::fputs(BK_VERSION_BANNER("tvkdump"), stdout);
             return 0;
         }
         if (arg == "--machine" && i + 1 < argc) {

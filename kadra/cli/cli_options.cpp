@@ -2,7 +2,9 @@
 
 #include <cwctype>
 
+#include "bk_paths.h"
 #include "ini_file.h"
+#include "ini_search.h"
 #include "product_profile.h"
 #include "test_settings.h"
 
@@ -110,7 +112,9 @@ std::string CliUsage() {
            "      linear and random read of an existing file (never written)\n"
            "  kadra data --dir DIR [--size MB] [--ini PATH]\n"
            "      writes, copies and compares two files in DIR, counting data errors\n"
-           "Options (defaults from [INIT] of KADRA.INI beside the program):\n"
+           "Options (defaults from [INIT] of the first KADRA.INI of: --ini, beside the program,\n"
+           "$XDG_CONFIG_HOME/kadra or ~/.config/kadra, " BK_SYSTEM_CONFIG_DIR
+           "/kadra):\n"
            "  --queue N              0 = synchronous, else queued requests (at most 39)\n"
            "  --buffered, --unbuffered   system caching on or off (O_DIRECT)\n"
            "  --quick, --all-sizes   only the product's block sizes, or all eight\n"
@@ -141,6 +145,13 @@ bool PrepareCliRun(const CliOptions& options, const KText& programFile, StartInp
                    std::string* error) {
     if (options.ini.empty()) {
         LoadProductProfiles(programFile);
+        // Beside the program, else in the user's or the system's configuration folder.
+        const KText found =
+            FromUtf8(FindKadraIni(ProcessIniSearchPlaces(ToUtf8(testSettings.programFolder))));
+        if (found != testSettings.iniPath) {
+            testSettings.iniPath = found;
+            ReadProductProfiles(testSettings.iniPath);
+        }
     } else {
         testSettings.iniPath = FromUtf8(options.ini);
         testSettings.programFolder = FolderOfPath(testSettings.iniPath);

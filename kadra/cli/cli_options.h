@@ -20,7 +20,7 @@ struct CliOptions {
     std::string queue;        // empty: the INI's
     std::string phys;         // empty: the INI's
     std::string product;      // name or index; empty: the INI's
-    std::string ini;          // empty: KADRA.INI beside the program
+    std::string ini;          // empty: the first KADRA.INI of FindKadraIni
     std::optional<bool> unbuffered;
     std::optional<bool> quick;
     bool powerUser = false;

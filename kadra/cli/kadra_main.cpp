@@ -4,10 +4,12 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "bk_version.h"
 #include "cli_options.h"
 #include "host.h"
 #include "program_path.h"
@@ -65,6 +67,10 @@ int ExitStatus(kadra::RunOutcome outcome) {
 
 int main(int argc, char** argv) {
     using namespace kadra;
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::fputs(BK_VERSION_BANNER("kadra"), stdout);
+        return 0;
+    }
     std::vector<std::string> args(argv + 1, argv + argc);
     CliOptions options;
     std::string error;
