@@ -20,3 +20,22 @@ if(WIN32)
                  $<TARGET_OBJECTS:kadra_resources> $<TARGET_OBJECTS:kadra_exports>)
   target_link_libraries(kadra PRIVATE kadra_app_win32 vorlu pelmou travikw)
 endif()
+
+if(WIN32 AND BK_TESTS)
+  # The real dialog in-process: initialisation, controls and saving; the runs on a test drive
+  # through run_with_test_drive.sh, which maps a drive letter of the Wine prefix to a temporary
+  # folder (without it those runs are skipped).
+  file(GLOB kadra_window_tests CONFIGURE_DEPENDS ${kadra_app_dir}/tests/*_win32_test.cpp)
+  bk_add_test(NAME kadra_window_win32_test
+              SOURCES ${kadra_window_tests} ${kadra_app_dir}/tests/kadra_dialog_harness_win32.cpp
+                      $<TARGET_OBJECTS:kadra_resources> $<TARGET_OBJECTS:kadra_exports>
+              LIBS kadra_app_win32 vorlu pelmou travikw)
+  target_include_directories(kadra_window_win32_test PRIVATE ${kadra_app_dir} ${kadra_app_dir}/tests)
+  add_test(NAME kadra_window_drive_win32_test
+           COMMAND bash ${kadra_app_dir}/tests/run_with_test_drive.sh
+                   $<TARGET_FILE:kadra_window_win32_test> --gtest_filter=TestDriveRun.*)
+  set_tests_properties(kadra_window_drive_win32_test PROPERTIES TIMEOUT 600
+                       ENVIRONMENT "TRAVIK_MACHINE=embedded")
+  add_test(NAME kadra_exe_exports_test
+           COMMAND bash ${kadra_app_dir}/tests/check_kadra_exe.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:kadra>)
+endif()
