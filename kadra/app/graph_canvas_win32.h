@@ -40,13 +40,13 @@ class GdiGraphCanvas : public GraphCanvas {
 
     XDIALOG* dialog_;
     HWND area_;
-    HDC screen_ = nullptr;     // between Begin and End
-    HDC memory_ = nullptr;     // the kept picture's context, for the program's whole run
+    HDC screen_ = nullptr;  // between Begin and End
+    HDC memory_ = nullptr;  // the kept picture's context, for the program's whole run
     HBITMAP bitmap_ = nullptr;
     HGDIOBJ memoryOldBitmap_ = nullptr;
     int width_ = 0;
     int height_ = 0;
-    HPEN pen_ = nullptr;       // the current pen, selected into both contexts
+    HPEN pen_ = nullptr;  // the current pen, selected into both contexts
     HGDIOBJ screenOldPen_ = nullptr;
     HGDIOBJ memoryOldPen_ = nullptr;
     bool drawn_ = false;

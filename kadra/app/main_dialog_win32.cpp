@@ -42,8 +42,8 @@ KText Win32MainDialogView::ControlText(int item) const {
     HWND control = Item(dialog_, item);
     if (!control) return {};
     KText text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<size_t>(
-        GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -166,8 +166,8 @@ LRESULT CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 void RunMainDialog(HINSTANCE instance) {
     SetDialogInstance(instance);
-    XDialog(nullptr, 0, 0, MAKEINTRESOURCEW(KADRA_DIALOG_SCRIPT), instance, MainDialogProc, 0, 0,
-            0, 0, 0, 1);
+    XDialog(nullptr, 0, 0, MAKEINTRESOURCEW(KADRA_DIALOG_SCRIPT), instance, MainDialogProc, 0, 0, 0,
+            0, 0, 1);
 }
 
 }  // namespace kadra

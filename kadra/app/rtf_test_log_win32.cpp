@@ -40,8 +40,8 @@ void RtfTestLog::Close() {
 }
 
 void RtfTestLog::ReportCreateFailure(const KText& message, const KText& caption) {
-    XMessageBox(dialog_ ? dialog_->window : nullptr, message.c_str(), caption.c_str(), 0,
-                nullptr, 0);
+    XMessageBox(dialog_ ? dialog_->window : nullptr, message.c_str(), caption.c_str(), 0, nullptr,
+                0);
 }
 
 }  // namespace kadra

@@ -113,7 +113,8 @@ void DialogDriver::Click(int checkBox) {
 void DialogDriver::SelectProduct(int index) {
     HWND list = Item(13);
     SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    SendMessageW(window_, WM_COMMAND, MAKEWPARAM(13, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    SendMessageW(window_, WM_COMMAND, MAKEWPARAM(13, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
 }
 
 void DialogDriver::DropFile(const KText& path) {

@@ -24,7 +24,8 @@ TEST(KadraResources, ImagesAreWholeBmpFilesOfTheirSizeAndDepth) {
     for (const Image& image : {Image{2800, 120, 73, 69, 32}, Image{2061, 123, 30, 45, 24},
                                Image{2062, 123, 26, 39, 32}, Image{4410, 123, 140, 210, 24}}) {
         DWORD size = 0;
-        const auto* bytes = static_cast<const unsigned char*>(Resource(image.id, image.type, &size));
+        const auto* bytes =
+            static_cast<const unsigned char*>(Resource(image.id, image.type, &size));
         ASSERT_NE(bytes, nullptr) << image.id;
         ASSERT_GT(size, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER));
         const auto* file = reinterpret_cast<const BITMAPFILEHEADER*>(bytes);
@@ -56,10 +57,10 @@ TEST(KadraResources, ScriptNamesTheDialogAndEveryItem) {
 }
 
 TEST(KadraResources, IconGroupHasSizesForNormalAndDoubleScale) {
-    HICON small = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(102),
-                                                IMAGE_ICON, 16, 16, 0));
-    HICON large = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(102),
-                                                IMAGE_ICON, 64, 64, 0));
+    HICON small = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(102), IMAGE_ICON, 16, 16, 0));
+    HICON large = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(102), IMAGE_ICON, 64, 64, 0));
     ASSERT_NE(small, nullptr);
     ASSERT_NE(large, nullptr);
     ICONINFO info{};
@@ -87,8 +88,8 @@ TEST(KadraResources, MenuHasTheHelpPopupWithAbout) {
 TEST(KadraResources, ImageExportsAnswerAsTheLibraryExpects) {
     HMODULE self = GetModuleHandleW(nullptr);
     auto range = reinterpret_cast<DWORD(WINAPI*)()>(GetProcAddress(self, "GetReslibRange"));
-    auto inf = reinterpret_cast<int(WINAPI*)(DWORD, DWORD, DWORD*)>(
-        GetProcAddress(self, "GetImageInf"));
+    auto inf =
+        reinterpret_cast<int(WINAPI*)(DWORD, DWORD, DWORD*)>(GetProcAddress(self, "GetImageInf"));
     ASSERT_NE(range, nullptr);
     ASSERT_NE(inf, nullptr);
     EXPECT_EQ(range(), 0x113A080Du);
@@ -98,14 +99,14 @@ TEST(KadraResources, ImageExportsAnswerAsTheLibraryExpects) {
         DWORD words[3];
     };
     constexpr DWORD kUntouched = 0xDEADBEEF;
-    for (const Row& row : {Row{2800, 1, {2, 0x40000, kUntouched}},
-                           Row{2061, 1, {5, 0x100, kUntouched}},
-                           Row{2062, 1, {5, 0x120, 0xC0C0C0}},
-                           Row{4410, 1, {5, kUntouched, kUntouched}},
-                           Row{2063, 0, {kUntouched, kUntouched, kUntouched}}}) {
+    for (const Row& row :
+         {Row{2800, 1, {2, 0x40000, kUntouched}}, Row{2061, 1, {5, 0x100, kUntouched}},
+          Row{2062, 1, {5, 0x120, 0xC0C0C0}}, Row{4410, 1, {5, kUntouched, kUntouched}},
+          Row{2063, 0, {kUntouched, kUntouched, kUntouched}}}) {
         DWORD words[3] = {kUntouched, kUntouched, kUntouched};
         EXPECT_EQ(inf(row.id, 0, words), row.result) << row.id;
-        for (int i = 0; i < 3; ++i) EXPECT_EQ(words[i], row.words[i]) << row.id << " word " << i;
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(words[i], row.words[i]) << row.id << " word " << i;
     }
 }
 

@@ -115,7 +115,8 @@ TEST_F(MainDialogWin32Test, WithoutIniStartsWithTheDefaultsAndSavesThemOnClose) 
         EXPECT_STREQ(name, L"none");
         // Not a power user: the physical address, the queue length and the caching switch
         // are hidden.
-        for (int item : {6, 7, 0x8009, 0x800A, 10}) EXPECT_FALSE(d.Visible(item)) << item;
+        for (int item : {6, 7, 0x8009, 0x800A, 10})
+            EXPECT_FALSE(d.Visible(item)) << item;
         EXPECT_TRUE(d.Visible(14));
     });
     EXPECT_EQ(Ini(L"Drive"), L"R");
@@ -197,7 +198,8 @@ TEST_F(MainDialogWin32Test, ResolutionButtonsStepByHundredDownTo150AndSaveAtOnce
 TEST_F(MainDialogWin32Test, PowerUserSeesAndKeepsTheExpertFields) {
     Start("[INIT]\r\nPOWERUSER=1\r\nPhys=0\r\nQLen=3\r\nUnbuffered=0\r\n");
     RunDialog([](DialogDriver& d) {
-        for (int item : {6, 7, 0x8009, 0x800A, 10}) EXPECT_TRUE(d.Visible(item)) << item;
+        for (int item : {6, 7, 0x8009, 0x800A, 10})
+            EXPECT_TRUE(d.Visible(item)) << item;
         EXPECT_FALSE(d.Checked(10));
         d.Click(10);
         EXPECT_EQ(testSettings.unbuffered, 1);
@@ -239,7 +241,8 @@ class TestDriveRun : public MainDialogWin32Test {
             GTEST_SKIP() << "KADRA_TEST_DRIVE names no test drive (run through ctest)";
         drive = static_cast<wchar_t>(letter[0]);
         root = KText{drive, L':', L'\\'};
-        ASSERT_NE(GetFileAttributesW(root.c_str()), INVALID_FILE_ATTRIBUTES) << "no drive " << letter;
+        ASSERT_NE(GetFileAttributesW(root.c_str()), INVALID_FILE_ATTRIBUTES)
+            << "no drive " << letter;
     }
     // Settings for a small run: 4 MB, the quick block sizes, graph and log on.
     std::string RunIni(const std::string& extra = "") {
