@@ -1,0 +1,121 @@
+// Screenshots of Kadra's window for the documentation. Runs only when KADRA_SCREENSHOT_DIR
+// names a folder (with a trailing slash) and KADRA_TEST_DRIVE a test drive
+// (make_screenshots.sh sets both); writes one BMP per state and the log of a run there.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "kadra_dialog_harness_win32.h"
+#include "product_profile.h"
+#include "run_state.h"
+#include "test_settings.h"
+
+namespace kadra {
+namespace {
+
+using testing::DialogDriver;
+using testing::RunDialog;
+using testing::SaveWindowBitmap;
+
+std::string shotFolder;
+HWND shotWindow = nullptr;
+int shotTicks = 0;
+
+// Shows page 1 to 4 as a click on its tab does.
+void ShowPage(DialogDriver& d, int page) {
+    HWND tabs = d.Item(0);
+    SendMessageW(tabs, TCM_SETCURSEL, static_cast<WPARAM>(page - 1), 0);
+    NMHDR note{tabs, static_cast<UINT_PTR>(GetDlgCtrlID(tabs)), static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(d.window(), WM_NOTIFY, note.idFrom, reinterpret_cast<LPARAM>(&note));
+    d.Pump(200);
+}
+
+// A picture of the running test once its curve has drawn for a while.
+void CALLBACK ShootRunning(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (!runState.testRunning || ++shotTicks < 25) return;
+    KillTimer(nullptr, timer);
+    SaveWindowBitmap(shotWindow, shotFolder + "kadra-run-in-progress.bmp");
+}
+
+class KadraScreenshots : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char folder[MAX_PATH] = {};
+        char drive[8] = {};
+        if (!GetEnvironmentVariableA("KADRA_SCREENSHOT_DIR", folder, sizeof folder) ||
+            !GetEnvironmentVariableA("KADRA_TEST_DRIVE", drive, sizeof drive)) {
+            GTEST_SKIP() << "KADRA_SCREENSHOT_DIR or KADRA_TEST_DRIVE not set";
+        }
+        shotFolder = folder;
+        letter = drive[0];
+        runState = RunState{};
+        testSettings = TestSettings{};
+    }
+    void Start(const std::string& ini) {
+        const KText program = FromUtf8(shotFolder) + L"kadra.exe";
+        const std::string iniPath = shotFolder + "KADRA.INI";
+        FILE* out = std::fopen(iniPath.c_str(), "wb");
+        ASSERT_NE(out, nullptr);
+        const std::string d(1, letter);
+        const std::string text =
+            "[INIT]\r\nDrive=" + d + "\r\nDrive2=" + d +
+            "\r\nFileSize=16\r\nFileSize2=8\r\nQuick=1\r\nLogfile=0\r\nDynaMaxY=3050\r\n"
+            "Description=RAID 0 of two disks\r\nFile=" +
+            d + ":\\take.avi\r\nLogPath=" + shotFolder + "\r\n" + ini +
+            "[PRODUCT0]\r\nNAME=Studio SD\r\nVIDEO_READ_RATE=3.5\r\nVIDEO_WRITE_RATE=3.5\r\n"
+            "[PRODUCT1]\r\nNAME=Studio HD\r\n";
+        std::fwrite(text.data(), 1, text.size(), out);
+        std::fclose(out);
+        LoadProductProfiles(program);
+    }
+    std::string Shot(const char* name) { return shotFolder + name + ".bmp"; }
+    char letter = 'T';
+};
+
+TEST_F(KadraScreenshots, FourPagesWithGraphOffAndOn) {
+    const char* names[] = {"disk-test", "file-test", "data-test", "settings"};
+    for (int graph = 0; graph < 2; ++graph) {
+        Start(graph ? "Graph=1\r\n" : "Graph=0\r\n");
+        RunDialog([&](DialogDriver& d) {
+            for (int page = 1; page <= 4; ++page) {
+                ShowPage(d, page);
+                const std::string name =
+                    std::string("kadra-") + names[page - 1] + (graph ? "-graph" : "");
+                EXPECT_TRUE(SaveWindowBitmap(d.window(), Shot(name.c_str())));
+            }
+        });
+    }
+}
+
+TEST_F(KadraScreenshots, DiskTestRunningAndFinishedWithItsLog) {
+    Start("Graph=1\r\nLogfile=1\r\nQuick=1\r\n");
+    RunDialog([&](DialogDriver& d) {
+        shotWindow = d.window();
+        shotTicks = 0;
+        SetTimer(nullptr, 0, 40, ShootRunning);
+        d.Operate(17);
+        EXPECT_TRUE(SaveWindowBitmap(d.window(), Shot("kadra-run-finished")));
+    });
+}
+
+TEST_F(KadraScreenshots, DataTestResult) {
+    Start("Graph=0\r\n");
+    RunDialog([&](DialogDriver& d) {
+        ShowPage(d, 3);
+        d.Operate(19);
+        EXPECT_TRUE(SaveWindowBitmap(d.window(), Shot("kadra-data-test-result")));
+    });
+}
+
+TEST_F(KadraScreenshots, LogfileErrorBox) {
+    Start("Graph=0\r\nLogfile=1\r\nFileSize=4\r\nDescription=RAID 0: 2 disks?\r\n");
+    testing::SaveNextBoxTo(Shot("kadra-logfile-error"));
+    RunDialog([](DialogDriver& d) { d.Operate(17); });
+}
+
+}  // namespace
+}  // namespace kadra
