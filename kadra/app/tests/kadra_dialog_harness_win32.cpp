@@ -1,6 +1,7 @@
 #include "kadra_dialog_harness_win32.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstring>

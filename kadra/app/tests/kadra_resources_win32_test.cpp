@@ -87,9 +87,12 @@ TEST(KadraResources, MenuHasTheHelpPopupWithAbout) {
 
 TEST(KadraResources, ImageExportsAnswerAsTheLibraryExpects) {
     HMODULE self = GetModuleHandleW(nullptr);
-    auto range = reinterpret_cast<DWORD(WINAPI*)()>(GetProcAddress(self, "GetReslibRange"));
-    auto inf =
-        reinterpret_cast<int(WINAPI*)(DWORD, DWORD, DWORD*)>(GetProcAddress(self, "GetImageInf"));
+    // Through the generic function type, as the exports' own types differ from FARPROC.
+    using Generic = void (*)();
+    auto range = reinterpret_cast<DWORD(WINAPI*)()>(
+        reinterpret_cast<Generic>(GetProcAddress(self, "GetReslibRange")));
+    auto inf = reinterpret_cast<int(WINAPI*)(DWORD, DWORD, DWORD*)>(
+        reinterpret_cast<Generic>(GetProcAddress(self, "GetImageInf")));
     ASSERT_NE(range, nullptr);
     ASSERT_NE(inf, nullptr);
     EXPECT_EQ(range(), 0x113A080Du);
