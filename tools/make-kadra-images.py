@@ -230,10 +230,16 @@ def paint_icon(size):
     if size >= 32:
         c.ellipse(32 * s, 43 * s, 15 * s, 6.5 * s, (188, 194, 206, 255))
     c.ellipse(32 * s, 43 * s, 5 * s, 2.3 * s, (80, 86, 100, 255))
-    # the throughput curve: red, rising with a dip, over a green baseline
-    c.rect(7 * s, 30 * s, 57 * s, 30 * s + max(1.0, 1.5 * s), (40, 220, 60, 255))
-    pts = [(7, 27), (14, 19), (21, 22), (28, 13), (35, 17), (43, 9), (50, 12), (57, 6)]
-    c.polyline([(x * s, y * s) for x, y in pts], max(1.6, 3.2 * s), (240, 40, 32, 255))
+    # the throughput curve: red, rising with a dip, over a green baseline; small sizes get
+    # fewer, bolder strokes so that they stay readable
+    if size >= 24:
+        c.rect(7 * s, 30 * s, 57 * s, 30 * s + max(1.0, 1.5 * s), (40, 220, 60, 255))
+        pts = [(7, 27), (14, 19), (21, 22), (28, 13), (35, 17), (43, 9), (50, 12), (57, 6)]
+        width = max(1.6, 3.2 * s)
+    else:
+        pts = [(8, 28), (22, 18), (34, 23), (56, 8)]
+        width = 1.6
+    c.polyline([(x * s, y * s) for x, y in pts], width, (240, 40, 32, 255))
     return c.pixels()
 
 
