@@ -19,6 +19,10 @@ if(WIN32)
   add_executable(kadra WIN32 ${kadra_app_dir}/kadra_main_win32.cpp
                  $<TARGET_OBJECTS:kadra_resources> $<TARGET_OBJECTS:kadra_exports>)
   target_link_libraries(kadra PRIVATE kadra_app_win32 vorlu pelmou travikw)
+  # The sample settings and product profiles beside the program.
+  add_custom_command(TARGET kadra POST_BUILD
+                     COMMAND ${CMAKE_COMMAND} -E copy_if_different
+                             ${kadra_app_dir}/../KADRA.INI $<TARGET_FILE_DIR:kadra>/KADRA.INI)
 endif()
 
 if(WIN32 AND BK_TESTS)
