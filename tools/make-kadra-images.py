@@ -3,15 +3,17 @@
 
     tools/make-kadra-images.py [OUTPUT_DIR]      default: kadra/app/res
 
-kadra-tabs.bmp     image 2800: the tab strip, 73 x 69, 32 bits (three tab states of 73 x 23:
-                   current, other, pointed at)
-kadra-check.bmp    image 2061: the check box, 30 x 45, 24 bits (three frames of 30 x 15:
-                   clear, checked, disabled)
-kadra-arrow.bmp    image 2062: the drop-down arrow, 26 x 39, 32 bits (three frames of 26 x 13:
-                   normal, pressed, disabled)
-kadra-start.bmp    image 4410: the start button, 140 x 210, 24 bits (a grid of two columns and
-                   three rows of 70 x 70 frames: normal, pointed at, pressed, disabled, focused,
-                   focused and pressed)
+kadra-tabs.bmp     image 2800: the tab strip, 73 x 69, 32 bits (three rows of 73 x 23: the
+                   current tab, another tab, the tab pointed at; the library stretches the
+                   middle and keeps the 2-pixel edges)
+kadra-check.bmp    image 2061: the check box, 30 x 45, 24 bits (five frames of 15 x 15, two to
+                   a row: clear, checked, clear pressed, checked pressed, disabled)
+kadra-arrow.bmp    image 2062: the drop-down arrow, 26 x 39, 32 bits (five frames of 13 x 13,
+                   two to a row: normal, pointed at, pressed, disabled, focused; on the key
+                   colour 0xC0C0C0)
+kadra-start.bmp    image 4410: the start button, 140 x 210, 24 bits (five frames of 70 x 70, two
+                   to a row: normal, pointed at, pressed, disabled, focused; the sixth cell is
+                   unused)
 kadra.ico          the program icon: a disk platter under a throughput curve, 16 to 128 pixels
 kadra-icon-*.bin   the same icon images as raw RT_ICON resources, kadra-icon-group.bin their
                    RT_GROUP_ICON directory (kadra.rc links them under ids of their own)
@@ -148,37 +150,45 @@ def paint_tabs():
 
 
 def paint_check():
-    """Check box frames of 30 x 15: the box sits at the right, the label is drawn left of it."""
+    """Check box frames of 15 x 15, two to a row: clear, checked, clear and pressed, checked
+    and pressed, disabled (the sixth cell is unused)."""
     c = Canvas(30, 45, GREY)
-    for i in range(3):
-        y = 15 * i
-        rim = (64, 70, 84, 255) if i < 2 else (140, 140, 140, 255)
-        face = (255, 255, 255, 255) if i < 2 else (214, 214, 214, 255)
-        c.round_rect(15, y + 1, 28, y + 14, 2, rim)
-        c.round_rect(16, y + 2, 27, y + 13, 1.5, face)
-        if i == 1:
-            c.polyline([(18, y + 7.5), (20.8, y + 10.5), (25.5, y + 4)], 2.0, (24, 130, 40, 255))
+    for i in range(5):
+        x, y = 15 * (i % 2), 15 * (i // 2)
+        checked = i in (1, 3)
+        pressed = i in (2, 3)
+        disabled = i == 4
+        rim = (140, 140, 140, 255) if disabled else (64, 70, 84, 255)
+        face = (214, 214, 214, 255) if disabled or pressed else (255, 255, 255, 255)
+        c.round_rect(x + 1, y + 1, x + 14, y + 14, 2, rim)
+        c.round_rect(x + 2, y + 2, x + 13, y + 13, 1.5, face)
+        if checked:
+            c.polyline([(x + 4, y + 7.5), (x + 6.5, y + 10.5), (x + 11.2, y + 4.2)], 2.0,
+                       (24, 130, 40, 255))
     return c.pixels()
 
 
 def paint_arrow():
-    """Drop-down arrow frames of 26 x 13 on the key colour."""
+    """Drop-down arrow frames of 13 x 13, two to a row: normal, pointed at, pressed, disabled,
+    focused; drawn on the key colour, which the library leaves out."""
     c = Canvas(26, 39, GREY)
-    for i in range(3):
-        y = 13 * i
-        face = [(236, 238, 242, 255), (176, 196, 226, 255), (206, 206, 206, 255)][i]
-        ink = (40, 44, 56, 255) if i < 2 else (140, 140, 140, 255)
-        c.round_rect(1, y + 0.5, 25, y + 12.5, 2, (110, 116, 130, 255))
-        c.round_rect(2, y + 1.5, 24, y + 11.5, 1.5, face)
-        dx = 0.5 if i == 1 else 0.0
-        c.polygon([(8.5 + dx, y + 4.5 + dx), (17.5 + dx, y + 4.5 + dx), (13 + dx, y + 9 + dx)],
+    for i in range(5):
+        x, y = 13 * (i % 2), 13 * (i // 2)
+        face = [(236, 238, 242, 255), (200, 222, 250, 255), (176, 196, 226, 255),
+                (214, 214, 214, 255), (236, 238, 242, 255)][i]
+        rim = (40, 110, 220, 255) if i == 4 else (110, 116, 130, 255)
+        ink = (140, 140, 140, 255) if i == 3 else (40, 44, 56, 255)
+        c.round_rect(x + 0.5, y + 0.5, x + 12.5, y + 12.5, 2, rim)
+        c.round_rect(x + 1.5, y + 1.5, x + 11.5, y + 11.5, 1.5, face)
+        d = 0.5 if i == 2 else 0.0
+        c.polygon([(x + 3 + d, y + 5 + d), (x + 10 + d, y + 5 + d), (x + 6.5 + d, y + 9 + d)],
                   ink)
     return c.pixels()
 
 
 def paint_start_frame(c, x, y, state):
     """One 70 x 70 frame of the start button: a disk with a play triangle."""
-    pressed = state in ("pressed", "focused-pressed")
+    pressed = state == "pressed"
     off = 1.5 if pressed else 0.0
     disabled = state == "disabled"
     rim = (70, 76, 90, 255)
@@ -192,7 +202,7 @@ def paint_start_frame(c, x, y, state):
         face = vertical((252, 252, 254, 255), (198, 206, 220, 255), y + 4, y + 66)
     c.round_rect(x + 3, y + 3, x + 67, y + 67, 10, rim)
     c.round_rect(x + 4.5, y + 4.5, x + 65.5, y + 65.5, 8.5, face)
-    if state.startswith("focused"):
+    if state == "focused":
         c.round_rect(x + 7, y + 7, x + 63, y + 63, 7, (40, 110, 220, 110))
         c.round_rect(x + 9, y + 9, x + 61, y + 61, 6, face)
     cx, cy = x + 35 + off, y + 35 + off
@@ -209,7 +219,7 @@ def paint_start_frame(c, x, y, state):
 
 def paint_start():
     c = Canvas(140, 210, GREY)
-    states = ["normal", "hot", "pressed", "disabled", "focused", "focused-pressed"]
+    states = ["normal", "hot", "pressed", "disabled", "focused"]
     for i, state in enumerate(states):
         paint_start_frame(c, 70 * (i % 2), 70 * (i // 2), state)
     return c.pixels()
