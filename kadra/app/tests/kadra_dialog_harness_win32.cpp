@@ -102,13 +102,12 @@ bool DialogDriver::Visible(int number) const {
     return item && (GetWindowLongW(item, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
-void DialogDriver::Operate(int number) {
-    SendMessageW(window_, XDM_CONTROL, static_cast<WPARAM>(number), 0);
+void DialogDriver::Click(int number) {
+    SendMessageW(Item(number), BM_CLICK, 0, 0);
 }
 
-void DialogDriver::Click(int checkBox) {
-    CheckControl(dialog(), checkBox, Checked(checkBox) ? 0 : 1);
-    Operate(checkBox);
+void DialogDriver::SendCode(int code) {
+    SendMessageW(window_, XDM_CONTROL, static_cast<WPARAM>(code), 0);
 }
 
 void DialogDriver::SelectProduct(int index) {

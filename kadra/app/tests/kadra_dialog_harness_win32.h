@@ -31,9 +31,11 @@ class DialogDriver {
     void SetText(int number, const KText& text);
     bool Checked(int number) const;
     bool Visible(int number) const;
-    // What the library sends when the user operates a control (a check box changes first).
-    void Operate(int number);
-    void Click(int checkBox);
+    // Clicks a button, image button or check box as the user does (the library toggles a check
+    // box and tells the program).
+    void Click(int number);
+    // Sends a code of the library's "control operated" message (506 and 507: the keys).
+    void SendCode(int code);
     // Selects an entry of the product list as the user does.
     void SelectProduct(int index);
     // Drops one file on the window.

@@ -97,7 +97,7 @@ TEST_F(KadraScreenshots, DiskTestRunningAndFinishedWithItsLog) {
         shotWindow = d.window();
         shotTicks = 0;
         SetTimer(nullptr, 0, 40, ShootRunning);
-        d.Operate(17);
+        d.Click(17);
         EXPECT_TRUE(SaveWindowBitmap(d.window(), Shot("kadra-run-finished")));
     });
 }
@@ -106,7 +106,7 @@ TEST_F(KadraScreenshots, DataTestResult) {
     Start("Graph=0\r\n");
     RunDialog([&](DialogDriver& d) {
         ShowPage(d, 3);
-        d.Operate(19);
+        d.Click(19);
         EXPECT_TRUE(SaveWindowBitmap(d.window(), Shot("kadra-data-test-result")));
     });
 }
@@ -114,7 +114,7 @@ TEST_F(KadraScreenshots, DataTestResult) {
 TEST_F(KadraScreenshots, LogfileErrorBox) {
     Start("Graph=0\r\nLogfile=1\r\nFileSize=4\r\nDescription=RAID 0: 2 disks?\r\n");
     testing::SaveNextBoxTo(Shot("kadra-logfile-error"));
-    RunDialog([](DialogDriver& d) { d.Operate(17); });
+    RunDialog([](DialogDriver& d) { d.Click(17); });
 }
 
 }  // namespace

@@ -183,12 +183,12 @@ TEST_F(MainDialogWin32Test, ResolutionButtonsStepByHundredDownTo150AndSaveAtOnce
     std::vector<KText> saved;
     RunDialog([&](DialogDriver& d) {
         for (int press = 0; press < 3; ++press) {
-            d.Operate(12);
+            d.Click(12);
             wchar_t value[40] = {};
             GetPrivateProfileStringW(L"INIT", L"DynaMaxY", L"", value, 40, folderIni.c_str());
             saved.push_back(value);
         }
-        d.Operate(11);
+        d.Click(11);
         EXPECT_EQ(testSettings.dynaMaxY, 250);
     });
     EXPECT_EQ(saved, (std::vector<KText>{L"250", L"150", L"150"}));
@@ -221,12 +221,12 @@ TEST_F(MainDialogWin32Test, DroppedFileBecomesTheFileName) {
 TEST_F(MainDialogWin32Test, BadInputTellsWhatIsWrongAndRunsNothing) {
     Start("[INIT]\r\nDrive=7\r\nFileSize=4\r\n");
     RunDialog([](DialogDriver& d) {
-        d.Operate(17);
+        d.Click(17);
         EXPECT_NE(d.Text(14).find(L"Drive"), KText::npos) << d.Text(14);
         EXPECT_EQ(runState.testRunning, 0);
         d.SetText(1, L"T");
         d.SetText(2, L"lots");
-        d.Operate(17);
+        d.Click(17);
         EXPECT_NE(d.Text(14).find(L"Size"), KText::npos) << d.Text(14);
     });
 }
@@ -264,7 +264,7 @@ TEST_F(TestDriveRun, DiskTestWithGraphAndLogMeasuresEveryPassAndWritesTheLog) {
     KText results;
     KText curveText;
     RunDialog([&](DialogDriver& d) {
-        d.Operate(17);
+        d.Click(17);
         results = d.Text(14);
         curveText = d.Text(16);
         EXPECT_EQ(runState.testRunning, 0);
@@ -298,7 +298,7 @@ TEST_F(TestDriveRun, FileTestReadsTheUsersFileAndLeavesIt) {
     WriteTextFile(file, std::string(5 * 1048576, 'x'));
     RunDialog([&](DialogDriver& d) {
         d.SetText(3, file);
-        d.Operate(18);
+        d.Click(18);
     });
     // 5 MiB is tested as 4 MiB; no write pass.
     EXPECT_NE(ResultsText().find(L"Disk: take.avi\r\n4 MB file"), KText::npos) << ResultsText();
@@ -310,7 +310,7 @@ TEST_F(TestDriveRun, FileTestReadsTheUsersFileAndLeavesIt) {
 
 TEST_F(TestDriveRun, DataTestFindsNoErrorsAndRemovesItsFiles) {
     Start(RunIni());
-    RunDialog([](DialogDriver& d) { d.Operate(19); });
+    RunDialog([](DialogDriver& d) { d.Click(19); });
     EXPECT_EQ(ResultsText(), L"\r\nNo data errors found.");
     EXPECT_FALSE(FileExists(root + L"verify1.TMP"));
     EXPECT_FALSE(FileExists(root + L"verify2.TMP"));
@@ -330,7 +330,7 @@ TEST_F(TestDriveRun, StopDuringTheWritePassSkipsTheReadsAndStillCleansUp) {
     RunDialog([&](DialogDriver& d) {
         stopWindow = d.window();
         SetTimer(nullptr, 0, 1, StopWhenRunning);
-        d.Operate(17);
+        d.Click(17);
     });
     for (int k = 0; k < 8; ++k) {
         EXPECT_EQ(resultTable.readLinear[k], 0.0) << k;
@@ -343,7 +343,7 @@ TEST_F(TestDriveRun, StopDuringTheWritePassSkipsTheReadsAndStillCleansUp) {
 
 TEST_F(TestDriveRun, TooLittleFreeSpaceRunsNoPass) {
     Start(RunIni("FileSize=2000000000\r\nLogfile=0\r\n"));
-    RunDialog([](DialogDriver& d) { d.Operate(17); });
+    RunDialog([](DialogDriver& d) { d.Click(17); });
     const KText drivePart = KText(L" MB free on drive ") + drive + L": !";
     EXPECT_EQ(ResultsText().rfind(L"only ", 0), 0u) << ResultsText();
     EXPECT_NE(ResultsText().find(drivePart), KText::npos) << ResultsText();
@@ -352,7 +352,7 @@ TEST_F(TestDriveRun, TooLittleFreeSpaceRunsNoPass) {
 
 TEST_F(TestDriveRun, TitleThatNoFileMayHoldGivesTheLogfileErrorAndTheRunGoesOn) {
     Start(RunIni("Graph=0\r\nDescription=a<b>|c\r\n"));
-    const std::vector<SeenBox> boxes = RunDialog([](DialogDriver& d) { d.Operate(17); });
+    const std::vector<SeenBox> boxes = RunDialog([](DialogDriver& d) { d.Click(17); });
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, L"Logfile Error");
     EXPECT_NE(boxes[0].text.find(L"Could not create logfile:"), KText::npos) << boxes[0].text;
