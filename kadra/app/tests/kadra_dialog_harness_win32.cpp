@@ -1,5 +1,6 @@
 #include "kadra_dialog_harness_win32.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -115,6 +116,13 @@ void DialogDriver::SelectProduct(int index) {
     SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     SendMessageW(window_, WM_COMMAND, MAKEWPARAM(13, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(list));
+}
+
+void DialogDriver::ShowPage(int page) {
+    HWND tabs = Item(0);
+    SendMessageW(tabs, TCM_SETCURSEL, static_cast<WPARAM>(page - 1), 0);
+    NMHDR note{tabs, static_cast<UINT_PTR>(GetDlgCtrlID(tabs)), static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(window_, WM_NOTIFY, note.idFrom, reinterpret_cast<LPARAM>(&note));
 }
 
 void DialogDriver::DropFile(const KText& path) {

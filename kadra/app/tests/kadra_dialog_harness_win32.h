@@ -38,6 +38,8 @@ class DialogDriver {
     void SendCode(int code);
     // Selects an entry of the product list as the user does.
     void SelectProduct(int index);
+    // Shows page 1 to 4 as a click on its tab does.
+    void ShowPage(int page);
     // Drops one file on the window.
     void DropFile(const KText& path);
     RECT WindowRect() const;

@@ -25,15 +25,6 @@ std::string shotFolder;
 HWND shotWindow = nullptr;
 int shotTicks = 0;
 
-// Shows page 1 to 4 as a click on its tab does.
-void ShowPage(DialogDriver& d, int page) {
-    HWND tabs = d.Item(0);
-    SendMessageW(tabs, TCM_SETCURSEL, static_cast<WPARAM>(page - 1), 0);
-    NMHDR note{tabs, static_cast<UINT_PTR>(GetDlgCtrlID(tabs)), static_cast<UINT>(TCN_SELCHANGE)};
-    SendMessageW(d.window(), WM_NOTIFY, note.idFrom, reinterpret_cast<LPARAM>(&note));
-    d.Pump(200);
-}
-
 // A picture of the running test once its curve has drawn for a while.
 void CALLBACK ShootRunning(HWND, UINT, UINT_PTR timer, DWORD) {
     if (!runState.testRunning || ++shotTicks < 25) return;
@@ -82,7 +73,8 @@ TEST_F(KadraScreenshots, FourPagesWithGraphOffAndOn) {
         Start(graph ? "Graph=1\r\n" : "Graph=0\r\n");
         RunDialog([&](DialogDriver& d) {
             for (int page = 1; page <= 4; ++page) {
-                ShowPage(d, page);
+                d.ShowPage(page);
+                d.Pump(200);
                 const std::string name =
                     std::string("kadra-") + names[page - 1] + (graph ? "-graph" : "");
                 EXPECT_TRUE(SaveWindowBitmap(d.window(), Shot(name.c_str())));
@@ -105,7 +97,7 @@ TEST_F(KadraScreenshots, DiskTestRunningAndFinishedWithItsLog) {
 TEST_F(KadraScreenshots, DataTestResult) {
     Start("Graph=0\r\n");
     RunDialog([&](DialogDriver& d) {
-        ShowPage(d, 3);
+        d.ShowPage(3);
         d.Click(19);
         EXPECT_TRUE(SaveWindowBitmap(d.window(), Shot("kadra-data-test-result")));
     });

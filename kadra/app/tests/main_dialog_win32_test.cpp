@@ -114,7 +114,9 @@ TEST_F(MainDialogWin32Test, WithoutIniStartsWithTheDefaultsAndSavesThemOnClose) 
         SendMessageW(list, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(name));
         EXPECT_STREQ(name, L"none");
         // Not a power user: the physical address, the queue length and the caching switch
-        // are hidden.
+        // are hidden, also on their own page.
+        d.ShowPage(4);
+        EXPECT_TRUE(d.Visible(13));
         for (int item : {6, 7, 0x8009, 0x800A, 10})
             EXPECT_FALSE(d.Visible(item)) << item;
         EXPECT_TRUE(d.Visible(14));
@@ -219,8 +221,9 @@ TEST_F(MainDialogWin32Test, DroppedFileBecomesTheFileName) {
 }
 
 TEST_F(MainDialogWin32Test, BadInputTellsWhatIsWrongAndRunsNothing) {
-    Start("[INIT]\r\nDrive=7\r\nFileSize=4\r\n");
+    Start("[INIT]\r\nFileSize=4\r\n");
     RunDialog([](DialogDriver& d) {
+        d.SetText(1, L"7");
         d.Click(17);
         EXPECT_NE(d.Text(14).find(L"Drive"), KText::npos) << d.Text(14);
         EXPECT_EQ(runState.testRunning, 0);
@@ -228,6 +231,11 @@ TEST_F(MainDialogWin32Test, BadInputTellsWhatIsWrongAndRunsNothing) {
         d.SetText(2, L"lots");
         d.Click(17);
         EXPECT_NE(d.Text(14).find(L"Size"), KText::npos) << d.Text(14);
+        // The start key does what the disk test's button does.
+        d.SetText(2, L"4");
+        d.SetText(1, L"?");
+        d.SendCode(506);
+        EXPECT_NE(d.Text(14).find(L"Drive must be a letter: ?"), KText::npos) << d.Text(14);
     });
 }
 
