@@ -8,6 +8,7 @@ packages=(
   libgtest-dev googletest liburing-dev
   g++-mingw-w64-x86-64 wine64 xvfb xauth imagemagick fonts-liberation
   pciutils pci.ids fio
+  libstb-dev libreoffice-writer-nogui poppler-utils fonts-dejavu-core
 )
 
 missing=()

@@ -21,6 +21,10 @@
 #define RTF_HEADING 0x200
 #define RTF_PLAIN 0
 
+// RTF_AddImage flag: the rows were reversed (FlipImage) after the header was filled, so they
+// run opposite to what the sign of biHeight says.
+#define RTF_IMAGE_FLIPPED 0x200
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -29,16 +33,22 @@ PELMOU_API DWORD WINAPI OpenStopWatch(void);
 PELMOU_API double WINAPI StopWatch(DWORD handle, DWORD mode);
 PELMOU_API void WINAPI CloseStopWatch(DWORD handle);
 
-// A document handle, or 0 when the file cannot be created.
+// A document handle, or 0 when the file cannot be created. The document appears at the path
+// only when RTF_Close completes it.
 PELMOU_API HANDLE WINAPI RTF_Create(LPCWSTR path);
+// 1 when the text was appended, 0 for a bad handle or text or a document that failed.
 PELMOU_API int WINAPI RTF_AddText(HANDLE document, LPCWSTR text, DWORD flags);
+// Appends a 24- or 32-bit BI_RGB picture; 1 on success, 0 when it is left out.
 PELMOU_API int WINAPI RTF_AddImage(HANDLE document, BITMAPINFOHEADER* header, void* pixels,
                                    DWORD flags);
+// Finishes the document and puts it at its path; releases the handle in any case.
 PELMOU_API void WINAPI RTF_Close(HANDLE document);
 
-// Fills the header (and, with a buffer, the pixels, bottom-up rows) of the window's picture.
+// Fills the header of the window's picture (32 bits, bottom-up, biSizeImage the bytes of its
+// pixels) and, with a buffer of at least the header's biSizeImage bytes, its pixels. Nonzero
+// on success.
 PELMOU_API int WINAPI GetWindowBitmap(HWND window, BITMAPINFOHEADER* header, void* pixels);
-// Reverses the order of the rows in place.
+// Reverses the order of the rows in place; nonzero on success.
 PELMOU_API int WINAPI FlipImage(BITMAPINFOHEADER header, void* pixels);
 // Dispatches every pending message of the calling thread without waiting.
 PELMOU_API void WINAPI ServiceMessageQueue(void);

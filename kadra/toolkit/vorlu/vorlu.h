@@ -25,13 +25,13 @@ typedef LRESULT(CALLBACK* XDIALOGPROC)(HWND window, UINT message, WPARAM wParam,
 
 // The dialog object; a pointer to it is the window's user data (GWLP_USERDATA).
 typedef struct tagXDialog {
-    HWND window;                // the dialog window
-    HWND* controls;             // controls by number, from 0 in script order
+    HWND window;     // the dialog window
+    HWND* controls;  // controls by number, from 0 in script order
     int controlCount;
-    HWND* statics;              // static items by number - 0x8000, in script order
+    HWND* statics;  // static items by number - 0x8000, in script order
     int staticCount;
-    XDIALOGPROC defaultProc;    // the library's default procedure for the dialog window
-    void* internal;             // the library's own state
+    XDIALOGPROC defaultProc;  // the library's default procedure for the dialog window
+    void* internal;           // the library's own state
 } XDIALOG;
 
 // The window of an item by its number: controls from 0, statics from 0x8000; 0 when out of
