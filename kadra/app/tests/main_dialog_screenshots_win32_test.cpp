@@ -46,6 +46,8 @@ class KadraScreenshots : public ::testing::Test {
         runState = RunState{};
         testSettings = TestSettings{};
     }
+    // KADRA.INI with the keys of `ini` first (the first of two same keys counts), then the
+    // common ones.
     void Start(const std::string& ini) {
         const KText program = FromUtf8(shotFolder) + L"kadra.exe";
         const std::string iniPath = shotFolder + "KADRA.INI";
@@ -53,10 +55,10 @@ class KadraScreenshots : public ::testing::Test {
         ASSERT_NE(out, nullptr);
         const std::string d(1, letter);
         const std::string text =
-            "[INIT]\r\nDrive=" + d + "\r\nDrive2=" + d +
+            "[INIT]\r\n" + ini + "Drive=" + d + "\r\nDrive2=" + d +
             "\r\nFileSize=16\r\nFileSize2=8\r\nQuick=1\r\nLogfile=0\r\nDynaMaxY=3050\r\n"
             "Description=RAID 0 of two disks\r\nFile=" +
-            d + ":\\take.avi\r\nLogPath=" + shotFolder + "\r\n" + ini +
+            d + ":\\take.avi\r\nLogPath=" + shotFolder + "\r\n" +
             "[PRODUCT0]\r\nNAME=Studio SD\r\nVIDEO_READ_RATE=3.5\r\nVIDEO_WRITE_RATE=3.5\r\n"
             "[PRODUCT1]\r\nNAME=Studio HD\r\n";
         std::fwrite(text.data(), 1, text.size(), out);
