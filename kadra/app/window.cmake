@@ -7,6 +7,16 @@
 #   kadra            kadra.exe: WinMain, the Win32 adapters, vorlu.dll, pelmou.dll, travikw.dll
 if(WIN32)
   set(kadra_app_dir ${CMAKE_CURRENT_LIST_DIR})
+  if(NOT TARGET kadra_app_win32)
+    # The window's adapters of the engine's seams, MainDialogProc and the Win32 view.
+    file(GLOB kadra_window_sources CONFIGURE_DEPENDS ${kadra_app_dir}/*_win32.cpp)
+    list(FILTER kadra_window_sources EXCLUDE REGEX
+         "(kadra_main|image_exports|ini_file|program_path)_win32\\.cpp$")
+    add_library(kadra_app_win32 STATIC ${kadra_window_sources})
+    target_include_directories(kadra_app_win32 PUBLIC ${kadra_app_dir})
+    target_link_libraries(kadra_app_win32 PUBLIC kadra_core vorlu pelmou comctl32 gdi32 user32
+                          shell32)
+  endif()
   file(GLOB kadra_res_files CONFIGURE_DEPENDS ${kadra_app_dir}/res/*)
   add_library(kadra_resources OBJECT ${kadra_app_dir}/kadra.rc)
   target_include_directories(kadra_resources PRIVATE ${kadra_app_dir})

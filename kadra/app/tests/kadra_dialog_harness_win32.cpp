@@ -42,8 +42,9 @@ BOOL CALLBACK AnswerBox(HWND window, LPARAM) {
     EnumChildWindows(window, CollectChildText, reinterpret_cast<LPARAM>(&box.text));
     seenBoxes.push_back(box);
     if (!nextBoxPath.empty()) {
-        SaveWindowBitmap(window, nextBoxPath);
+        const std::string path = nextBoxPath;
         nextBoxPath.clear();
+        SaveWindowBitmap(window, path);
     }
     // The box's one button, or its close when it has none.
     HWND button = FindWindowExW(window, nullptr, L"Button", nullptr);
@@ -56,7 +57,12 @@ BOOL CALLBACK AnswerBox(HWND window, LPARAM) {
 }
 
 void CALLBACK AnswerBoxes(HWND, UINT, UINT_PTR, DWORD) {
+    // Saving a box pumps messages, which may bring this timer back.
+    static bool answering = false;
+    if (answering) return;
+    answering = true;
     EnumThreadWindows(GetCurrentThreadId(), AnswerBox, 0);
+    answering = false;
 }
 
 LRESULT CALLBACK TestDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
