@@ -5,7 +5,8 @@ its icon as an ICO file. The build runs it; nothing it writes is kept in the tre
     tools/make-vorlu-demo-images.py OUTPUT_DIR
 
 demo-tabs.bmp    image 100, the tab strip: 73 x 69, 32 bits, three rows of 73 x 23 (current
-                 tab, other tabs, tab under the mouse); the two columns at each side are edges
+                 tab, other tabs, tab under the mouse); the two columns at each side are edges,
+                 the upper corners clear (alpha 0)
 demo-check.bmp   image 200, the check box: 30 x 45, 24 bits, five 15 x 15 frames two to a row
                  (clear, checked, clear pressed, checked pressed, disabled) on the
                  transparent colour D4D0C8 (red, green, blue)
@@ -81,8 +82,10 @@ def write_bmp(path, image, bits):
     rows = []
     for row in reversed(image.px):  # bottom-up
         data = bytearray()
-        for r, g, b in row:
-            data += bytes((b, g, r)) + (b"\xff" if bits == 32 else b"")
+        for pixel in row:
+            r, g, b = pixel[:3]
+            alpha = pixel[3] if len(pixel) == 4 else 255
+            data += bytes((b, g, r)) + (bytes((alpha,)) if bits == 32 else b"")
         data += b"\0" * (stride - len(data))
         rows.append(bytes(data))
     pixels = b"".join(rows)
@@ -129,6 +132,9 @@ def tabs():
         img.rect(0, y0, 2, y0 + 23, (128, 128, 128))
         img.rect(71, y0, 73, y0 + 23, (128, 128, 128))
         img.rect(0, y0, 73, y0 + 3, accent)
+        # Rounded upper corners: clear pixels (alpha 0) let the strip's background show.
+        for x, y in ((0, 0), (1, 0), (0, 1), (72, 0), (71, 0), (72, 1)):
+            img.put(x, y0 + y, (0, 0, 0, 0))
     return img
 
 

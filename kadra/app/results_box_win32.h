@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "results_text.h"
+#include "results_sink.h"
 #include "vorlu.h"
 
 namespace kadra {

@@ -1,13 +1,10 @@
 #include "window_host_win32.h"
 
-#include "graph.h"
 #include "graph_canvas_win32.h"
-#include "host_calls.h"
+#include "host.h"
 #include "pelmou.h"
 #include "results_box_win32.h"
 #include "rtf_test_log_win32.h"
-#include "stopwatch.h"
-#include "test_log.h"
 
 namespace kadra {
 namespace {
@@ -35,29 +32,25 @@ WindowHost::WindowHost(XDIALOG* dialog)
     : canvas_(std::make_unique<GdiGraphCanvas>(dialog)),
       log_(std::make_unique<RtfTestLog>(dialog)),
       results_(std::make_unique<ResultsBox>(dialog)) {
-    InstallGraphCanvas(canvas_.get());
-    InstallTestLog(log_.get());
-    InstallClock(&pelmouClock);
-    HostCalls calls;
-    calls.serviceMessageQueue = [] { ::ServiceMessageQueue(); };
-    calls.setWaitCursor = SetWindowWaitCursor;
+    host_.graphCanvas = canvas_.get();
+    host_.testLog = log_.get();
+    host_.clock = &pelmouClock;
+    host_.calls.serviceMessageQueue = [] { ::ServiceMessageQueue(); };
+    host_.calls.setWaitCursor = SetWindowWaitCursor;
     // The "User Notify" box has no owner.
-    calls.messageBox = [](const KText& text, const KText& caption) {
+    host_.calls.messageBox = [](const KText& text, const KText& caption) {
         XMessageBox(nullptr, text.c_str(), caption.c_str(), 0, nullptr, 0);
     };
-    InstallHostCalls(calls);
+    InstallHost(host_);
 }
 
 void WindowHost::ConnectResults() {
-    InstallResultsSink(results_.get());
+    host_.resultsSink = results_.get();
+    InstallHost(host_);
 }
 
 WindowHost::~WindowHost() {
-    InstallHostCalls({});
-    InstallClock(nullptr);
-    InstallResultsSink(nullptr);
-    InstallTestLog(nullptr);
-    InstallGraphCanvas(nullptr);
+    InstallHost(Host{});
 }
 
 }  // namespace kadra

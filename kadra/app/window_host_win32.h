@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "host.h"
 #include "vorlu.h"
 
 namespace kadra {
@@ -33,6 +34,7 @@ class WindowHost {
     std::unique_ptr<GdiGraphCanvas> canvas_;
     std::unique_ptr<RtfTestLog> log_;
     std::unique_ptr<ResultsBox> results_;
+    Host host_;
 };
 
 }  // namespace kadra

@@ -12,7 +12,7 @@ trap 'rm -rf "$work"' EXIT
 source "$root/tools/wine-session.sh" "$build"
 winwork=$(WINEDEBUG=-all "$root/cmake/wine-run.sh" winepath -w "$work/" 2>/dev/null | tr -d '\r')
 KADRA_SCREENSHOT_DIR=$winwork bash "$root/kadra/app/tests/run_with_test_drive.sh" \
-  "$build/tests/kadra_window_win32_test.exe" --gtest_filter='KadraScreenshots.*' || true
+  "$build/tests/kadra_app_win32_test.exe" --gtest_filter='KadraScreenshots.*' || true
 wine_session_end
 mkdir -p "$out"
 for bmp in "$work"/kadra-*.bmp; do

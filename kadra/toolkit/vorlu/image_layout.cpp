@@ -98,6 +98,32 @@ std::vector<Slice> TabRowSlices(const ImageLayout& layout, int row, const Rect& 
     return slices;
 }
 
+bool PremultiplyIfAlpha(uint8_t* pixels, size_t stride, int width, int rows) {
+    bool anyClear = false;
+    bool anyOpaque = false;
+    for (int y = 0; y < rows; ++y) {
+        const uint8_t* row = pixels + stride * y;
+        for (int x = 0; x < width; ++x) {
+            const uint8_t a = row[x * 4 + 3];
+            if (a != 0 && a != 255) {
+                anyClear = anyOpaque = true;
+            } else {
+                (a == 0 ? anyClear : anyOpaque) = true;
+            }
+        }
+    }
+    if (!anyClear || !anyOpaque) return false;  // all 0 or all 255: an opaque image
+    for (int y = 0; y < rows; ++y) {
+        uint8_t* row = pixels + stride * y;
+        for (int x = 0; x < width; ++x) {
+            uint8_t* p = row + x * 4;
+            for (int c = 0; c < 3; ++c)
+                p[c] = static_cast<uint8_t>((p[c] * p[3] + 127) / 255);
+        }
+    }
+    return true;
+}
+
 bool ParseBitmapResource(const uint8_t* data, size_t size, BitmapResource& bitmap,
                          std::string& error) {
     bitmap = BitmapResource{};

@@ -36,6 +36,7 @@ struct ImageLayout {
     bool ownSize = false;  // frames keep their size instead of filling the item
     bool transparent = false;
     uint32_t transparentColour = 0;  // 0x00BBGGRR
+    bool alpha = false;              // 32-bit pixels with their own alpha (premultiplied)
 };
 
 // Lays out an image of width x height pixels by its information words; false with a message
@@ -68,6 +69,11 @@ struct BitmapResource {
 };
 
 inline constexpr int kMaxBitmapSide = 8192;
+
+// A 32-bit image uses its alpha channel when some pixel's alpha is neither 0 nor all 255
+// together (many tools leave the byte 0 in opaque images): true after the colour channels of
+// every pixel were multiplied by its alpha, as AlphaBlend wants them.
+bool PremultiplyIfAlpha(uint8_t* pixels, size_t stride, int width, int rows);
 
 // Checks the headers and that the pixel rows lie inside the data.
 bool ParseBitmapResource(const uint8_t* data, size_t size, BitmapResource& bitmap,

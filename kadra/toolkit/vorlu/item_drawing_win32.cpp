@@ -173,7 +173,11 @@ void DrawFrame(HDC dc, const ProgramImage& image, const Rect& source, const RECT
     HGDIOBJ old = SelectObject(memory, image.bitmap);
     const int w = target.right - target.left;
     const int h = target.bottom - target.top;
-    if (image.layout.transparent) {
+    if (image.layout.alpha) {
+        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        GdiAlphaBlend(dc, target.left, target.top, w, h, memory, source.x, source.y, source.width,
+                      source.height, blend);
+    } else if (image.layout.transparent) {
         TransparentBlt(dc, target.left, target.top, w, h, memory, source.x, source.y, source.width,
                        source.height, image.layout.transparentColour);
     } else {

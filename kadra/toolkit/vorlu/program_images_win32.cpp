@@ -70,6 +70,12 @@ bool LoadImage(DialogState& state, int id, int line, GetImageInfProc getImageInf
         return false;
     }
     std::memcpy(bits, data + bitmap.pixelOffset, bitmap.stride * bitmap.height);
+    // A colour key wins over an alpha channel; BI_BITFIELDS images keep theirs unread.
+    const auto* header0 = reinterpret_cast<const BITMAPINFOHEADER*>(header.data());
+    if (bitmap.bitCount == 32 && header0->biCompression == BI_RGB && !layout.transparent) {
+        layout.alpha = PremultiplyIfAlpha(static_cast<uint8_t*>(bits), bitmap.stride, bitmap.width,
+                                          bitmap.height);
+    }
     GdiFlush();
     auto image = std::make_unique<ProgramImage>();
     image->id = id;

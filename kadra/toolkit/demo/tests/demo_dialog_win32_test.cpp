@@ -441,6 +441,31 @@ TEST_F(DemoDialog, ImageItemsDrawTheFrameOfTheirState) {
         EnableWindow(fast, TRUE);
         // Outside the box the transparent colour lets the dialog's face show.
         EXPECT_EQ(PixelOf(fast, 95, 2), GetSysColor(COLOR_BTNFACE));
+
+        // Tabs: the top rows of each tab (inside the strip's own border) carry the colour of
+        // its row in the tab image.
+        HWND tabs = Item(kTabs);
+        auto tabTop = [&](int tab) {
+            RECT r{};
+            SendMessageW(tabs, TCM_GETITEMRECT, tab, reinterpret_cast<LPARAM>(&r));
+            COLORREF accent = CLR_INVALID;
+            for (int y = std::max<LONG>(r.top - 2, 0); y < r.top + 8 && accent == CLR_INVALID;
+                 ++y) {
+                COLORREF c = PixelOf(tabs, (r.left + r.right) / 2, y);
+                if (c == RGB(40, 90, 170) || c == RGB(150, 150, 150) || c == RGB(220, 150, 40)) {
+                    accent = c;
+                }
+            }
+            return accent;
+        };
+        EXPECT_EQ(tabTop(0), RGB(40, 90, 170));    // current
+        EXPECT_EQ(tabTop(1), RGB(150, 150, 150));  // other
+        RECT second{};
+        SendMessageW(tabs, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+        SendMessageW(tabs, WM_MOUSEMOVE, 0, MAKELPARAM(second.left + 10, second.top + 5));
+        EXPECT_EQ(tabTop(1), RGB(220, 150, 40));  // under the mouse
+        EXPECT_EQ(tabTop(2), RGB(150, 150, 150));
+        SendMessageW(tabs, WM_MOUSELEAVE, 0, 0);
     });
 }
 

@@ -198,3 +198,29 @@ TEST(BitmapResource, RefusesDamagedBitmaps) {
 
 }  // namespace
 }  // namespace vorlu
+
+namespace vorlu {
+namespace {
+
+TEST(ImageAlpha, OnlyAMixedAlphaChannelCounts) {
+    // Two pixels a row (BGRA), stride 8.
+    std::vector<uint8_t> allZero = {10, 20, 30, 0, 40, 50, 60, 0};
+    std::vector<uint8_t> allOpaque = {10, 20, 30, 255, 40, 50, 60, 255};
+    EXPECT_FALSE(PremultiplyIfAlpha(allZero.data(), 8, 2, 1));
+    EXPECT_FALSE(PremultiplyIfAlpha(allOpaque.data(), 8, 2, 1));
+    EXPECT_EQ(allZero[0], 10);  // left alone
+    EXPECT_EQ(allOpaque[4], 40);
+
+    std::vector<uint8_t> mixed = {200, 100, 50, 255, 200, 100, 50, 0,   // row 0
+                                  200, 100, 50, 128, 0,   0,   0,  0};  // row 1
+    ASSERT_TRUE(PremultiplyIfAlpha(mixed.data(), 8, 2, 2));
+    EXPECT_EQ((std::vector<uint8_t>(mixed.begin(), mixed.begin() + 8)),
+              (std::vector<uint8_t>{200, 100, 50, 255, 0, 0, 0, 0}));
+    EXPECT_EQ(mixed[8], 100);  // 200 * 128 / 255, rounded
+    EXPECT_EQ(mixed[9], 50);
+    EXPECT_EQ(mixed[10], 25);
+    EXPECT_EQ(mixed[11], 128);
+}
+
+}  // namespace
+}  // namespace vorlu
