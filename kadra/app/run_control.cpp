@@ -101,7 +101,22 @@ bool ReadPhys(const StartInputs& inputs, uint32_t* physAddress) {
     return false;
 }
 
+// The queue length of a disk or file test; a field without a number is told, not ignored.
+bool ReadQueue(const StartInputs& inputs) {
+    int64_t value = 0;
+    if (!ReadDecimalNumber(inputs.queueLength.substr(0, 19), &value)) {
+        AppendResultLine(L"Queue length must be a number: " + inputs.queueLength);
+        return false;
+    }
+    ReadQueueLength(inputs.queueLength);
+    return true;
+}
+
 }  // namespace
+
+bool ReadDecimalNumber(const KText& text, int64_t* value) {
+    return ScanNumber(text, 10, value);
+}
 
 bool ReadSizeMB(const KText& text, int64_t* sizeMB) {
     int64_t value = 0;
@@ -146,7 +161,7 @@ RunOutcome DiskTestCommand(const StartInputs& inputs) {
     uint32_t physAddress = 0;
     if (!ReadDriveAndSize(inputs, &driveNumber, &sizeMB)) return RunOutcome::NotStarted;
     if (!ReadPhys(inputs, &physAddress)) return RunOutcome::NotStarted;
-    ReadQueueLength(inputs.queueLength);
+    if (!ReadQueue(inputs)) return RunOutcome::NotStarted;
 
     SeriesRequest request;
     request.driveNumber = driveNumber;
@@ -177,7 +192,7 @@ RunOutcome FileTestCommand(const StartInputs& inputs) {
     uint32_t physAddress = 0;
     if (!ReadPhys(inputs, &physAddress)) return RunOutcome::NotStarted;
     KText path = FitToCapacity(inputs.fileName);
-    ReadQueueLength(inputs.queueLength);
+    if (!ReadQueue(inputs)) return RunOutcome::NotStarted;
     uint64_t fileBytes = 0;
     uint64_t size = 0;
     if (CurrentFileSystem().FileSize(path, &fileBytes)) size = FileTestSize(fileBytes);

@@ -41,6 +41,8 @@ struct SeriesRequest {
 };
 
 // Input rules. Each returns false when the text does not start with what it needs.
+// A decimal number as "%ld" reads it (blanks, a sign, digits), within the 32-bit range.
+bool ReadDecimalNumber(const KText& text, int64_t* value);
 // Size in MB: a decimal number, its lowest bit cleared, at least 4.
 bool ReadSizeMB(const KText& text, int64_t* sizeMB);
 // Drive number (0 = A:) from the first character, any case.

@@ -133,6 +133,16 @@ TEST_F(RunControlTest, BadInputIsToldAndNothingRuns) {
     bad = inputs;
     bad.phys = L"none";
     EXPECT_EQ(DiskTestCommand(bad), RunOutcome::NotStarted);
+    bad = inputs;
+    bad.queueLength = L"many";
+    testSettings.queueLength = 7;
+    EXPECT_EQ(DiskTestCommand(bad), RunOutcome::NotStarted);
+    EXPECT_EQ(ResultsText(), L"Queue length must be a number: many\r\n");
+    MakeFile(L"big.dat", 4 * 1048576);
+    bad.fileName = L"big.dat";
+    EXPECT_EQ(FileTestCommand(bad), RunOutcome::NotStarted);
+    EXPECT_EQ(ResultsText(), L"Queue length must be a number: many\r\n");
+    EXPECT_EQ(testSettings.queueLength, 7u);
     EXPECT_TRUE(files.opens.empty());
 }
 
