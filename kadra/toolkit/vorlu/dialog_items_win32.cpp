@@ -371,6 +371,12 @@ void ShowPage(DialogState& state, int page) {
     }
     for (auto& item : state.items)
         UpdateVisibility(state, *item);
+    // A group frame does not erase its inside: what a hidden item of the previous page left
+    // there stays on the screen unless the whole dialog is painted again.
+    HWND dialog = state.object.window;
+    if (dialog != nullptr) {
+        RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
 }
 
 }  // namespace vorlu
