@@ -102,7 +102,10 @@ std::string Encode(const KText& text, Encoding encoding) {
         case Encoding::Utf16Le:
         case Encoding::Utf16Be: {
             const bool big = encoding == Encoding::Utf16Be;
-            out = big ? "\xFE\xFF" : "\xFF\xFE";
+            // The byte order mark, one byte at a time (an assignment of the two-byte literal
+            // makes GCC 12 warn of an uninitialised read inside std::string).
+            out.push_back(big ? '\xFE' : '\xFF');
+            out.push_back(big ? '\xFF' : '\xFE');
             for (char16_t u : ToUtf16(text)) {
                 const char lo = static_cast<char>(u & 0xFF);
                 const char hi = static_cast<char>(u >> 8);
