@@ -210,10 +210,16 @@ void BarSpaceWindow::OnScroll(RangeBar bar, ScrollCode code, int trackPosition) 
     ShowBar(bar);
 }
 
+bool ParseWriteValue(const std::string& text, uint32_t& value) {
+    unsigned int parsed = 0;
+    if (std::sscanf(text.c_str(), "x%X", &parsed) != 1) return false;
+    value = parsed;
+    return true;
+}
+
 void BarSpaceWindow::OnWriteMemory(const std::string& editText) {
     if (anchorLine_ < 0) return;
-    unsigned int parsed = 0;
-    if (std::sscanf(editText.c_str(), "x%X", &parsed) == 1) writeValue_ = parsed;
+    ParseWriteValue(editText, writeValue_);
     view_.SetText(IDC_BAR_WRITTEN, FormatText("x%08X", writeValue_));
     if (memorySpace_) {
         WriteMemory();

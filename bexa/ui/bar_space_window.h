@@ -17,6 +17,10 @@
 
 namespace bexa {
 
+// The "Write Memory" edit field: "x" and hex digits give the value to write; any other text
+// leaves `value` as it is and returns false.
+bool ParseWriteValue(const std::string& text, uint32_t& value);
+
 // The scroll codes of the two range bars.
 enum class ScrollCode {
     LineLeft,
