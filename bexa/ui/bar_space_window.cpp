@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "bar_space_resource.h"
+#include "hex_field.h"
 #include "text_format.h"
 #include "travik.h"
 
@@ -211,10 +212,7 @@ void BarSpaceWindow::OnScroll(RangeBar bar, ScrollCode code, int trackPosition) 
 }
 
 bool ParseWriteValue(const std::string& text, uint32_t& value) {
-    unsigned int parsed = 0;
-    if (std::sscanf(text.c_str(), "x%X", &parsed) != 1) return false;
-    value = parsed;
-    return true;
+    return !text.empty() && text[0] == 'x' && ScanHex(text.c_str() + 1, value);
 }
 
 void BarSpaceWindow::OnWriteMemory(const std::string& editText) {

@@ -419,6 +419,9 @@ TEST(BarSpaceWriteValue, TheEditFieldTakesXAndHexDigits) {
         {"xg", false, 0xCAFE},
         {" x12", false, 0xCAFE},
         {"x12 junk", true, 0x12},
+        // Nine digits saturate as in "Write ConfReg", never keep the low eight.
+        {"x123456789", true, 0xFFFFFFFF},
+        {"x-1", true, 0xFFFFFFFF},
         {"x0x10", true, 0x10},
     };
     for (const Case& c : cases) {
