@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "bexa_options.h"
 #include "device_list.h"
 #include "id_database.h"
 #include "interrupt_routing.h"
@@ -49,19 +50,8 @@ const char kHelp[] =
     "\n"
     "exit status: 0 done, 1 machine, ID file or output file failed, 2 wrong usage\n";
 
-struct Options {
-    std::string command;
-    std::optional<std::string> machine;
-    std::optional<std::string> ids;
-    std::optional<std::string> output;
-    int registerCount = 16;
-    bool registers = false;
-    bool io = false;
-    bool stats = false;
-    bool help = false;
-};
+}  // namespace
 
-// Parses `args`; on a usage error returns false with `error` set.
 bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error) {
     for (size_t i = 0; i < args.size(); ++i) {
         std::string arg = args[i];
@@ -143,6 +133,8 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
     }
     return true;
 }
+
+namespace {
 
 // Makes the machine the service reaches; false with a message on `err`.
 bool SelectMachine(const Options& options, std::FILE* err) {

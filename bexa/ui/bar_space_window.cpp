@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "bar_space_resource.h"
+#include "hex_field.h"
 #include "text_format.h"
 #include "travik.h"
 
@@ -210,10 +211,13 @@ void BarSpaceWindow::OnScroll(RangeBar bar, ScrollCode code, int trackPosition) 
     ShowBar(bar);
 }
 
+bool ParseWriteValue(const std::string& text, uint32_t& value) {
+    return !text.empty() && text[0] == 'x' && ScanHex(text.c_str() + 1, value);
+}
+
 void BarSpaceWindow::OnWriteMemory(const std::string& editText) {
     if (anchorLine_ < 0) return;
-    unsigned int parsed = 0;
-    if (std::sscanf(editText.c_str(), "x%X", &parsed) == 1) writeValue_ = parsed;
+    ParseWriteValue(editText, writeValue_);
     view_.SetText(IDC_BAR_WRITTEN, FormatText("x%08X", writeValue_));
     if (memorySpace_) {
         WriteMemory();

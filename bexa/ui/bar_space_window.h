@@ -17,6 +17,11 @@
 
 namespace bexa {
 
+// The "Write Memory" edit field: "x" and a hex number (ScanHex: more than 32 bits give
+// FFFFFFFF, never a value cut to its low digits) give the value to write; any other text
+// leaves `value` as it is and returns false.
+bool ParseWriteValue(const std::string& text, uint32_t& value);
+
 // The scroll codes of the two range bars.
 enum class ScrollCode {
     LineLeft,

@@ -7,6 +7,7 @@
 
 #include "bexa_resource.h"
 #include "config_access.h"
+#include "hex_field.h"
 #include "id_database.h"
 #include "listing_dialog.h"
 #include "machine_source.h"
@@ -15,27 +16,6 @@
 namespace bexa {
 
 namespace {
-
-// One "%X" conversion from `p`: white space, an optional sign, an optional 0x, hex digits.
-// Values beyond 32 bits saturate, a minus sign negates (both as the C library's scanf does).
-bool ScanHex(const char* p, uint32_t& value) {
-    while (std::isspace(static_cast<unsigned char>(*p)))
-        ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-') negative = *p++ == '-';
-    const bool hasPrefix = p[0] == '0' && (p[1] == 'x' || p[1] == 'X');
-    if (hasPrefix && std::isxdigit(static_cast<unsigned char>(p[2]))) p += 2;
-    if (!std::isxdigit(static_cast<unsigned char>(*p))) return false;
-    uint64_t v = 0;
-    for (; std::isxdigit(static_cast<unsigned char>(*p)); ++p) {
-        const int c = std::tolower(static_cast<unsigned char>(*p));
-        v = v * 16 + uint64_t(c <= '9' ? c - '0' : c - 'a' + 10);
-        if (v > 0xFFFFFFFFu) v = 0x100000000u;  // saturated
-    }
-    const uint32_t magnitude = v > 0xFFFFFFFFu ? 0xFFFFFFFFu : uint32_t(v);
-    value = negative ? uint32_t(0u - magnitude) : magnitude;
-    return true;
-}
 
 constexpr const char* kProbeQuestion =
     "\nAre you ready to perform\n BAR read-write(0xffffffff)-read-restore ?\n\nIf not: a "

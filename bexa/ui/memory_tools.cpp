@@ -224,12 +224,7 @@ void MemoryTools::TransferFile(bool save) {
     }
 }
 
-void MemoryTools::LoadFile(const std::string& path, volatile uint32_t* words, uint32_t length) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        window_.view().Notice("failed to open " + path, "load file");
-        return;
-    }
+void LoadImage(std::FILE* file, volatile uint32_t* words, uint32_t length) {
     for (uint32_t i = 0; i < length / 4; ++i) {
         unsigned char bytes[4];
         size_t got = std::fread(bytes, 1, 4, file);
@@ -244,6 +239,15 @@ void MemoryTools::LoadFile(const std::string& path, volatile uint32_t* words, ui
         words[i] = got == 4 ? value : (words[i] & ~mask) | value;
         if (got < 4) break;
     }
+}
+
+void MemoryTools::LoadFile(const std::string& path, volatile uint32_t* words, uint32_t length) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        window_.view().Notice("failed to open " + path, "load file");
+        return;
+    }
+    LoadImage(file, words, length);
     std::fclose(file);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace bexa {
@@ -14,6 +15,11 @@ class BarSpaceWindow;
 inline uint32_t TestPatternValue(uint32_t j) {
     return (j & 1u) ? 0u - j : j;
 }
+
+// Reads a raw image (little-endian dwords) from `file` into the first `length` bytes (whole
+// dwords) of `words`, stopping at the end of the file; a last partial dword changes only the
+// bytes the file has.
+void LoadImage(std::FILE* file, volatile uint32_t* words, uint32_t length);
 
 class MemoryTools {
   public:

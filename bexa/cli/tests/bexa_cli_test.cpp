@@ -1,4 +1,5 @@
 #include "bexa_cli.h"
+#include "bexa_options.h"
 
 #include <gtest/gtest.h>
 
@@ -133,6 +134,37 @@ TEST(BexaCli, MachineAndFileFailuresExitWithOne) {
         EXPECT_EQ(run.code, kExitFailure) << c.message;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_EQ(run.out, "");
+    }
+}
+
+TEST(BexaOptions, ValuesInlineOrSeparateAndTheRefusals) {
+    Options o;
+    std::string error;
+    ASSERT_TRUE(ParseOptions({"memmap", "--io", "--machine=a=b", "-o", "-x", "-n", "64"}, o, error))
+        << error;
+    EXPECT_EQ(o.command, "memmap");
+    EXPECT_TRUE(o.io);
+    EXPECT_EQ(o.machine, "a=b");
+    EXPECT_EQ(o.output, "-x");  // the next argument is the value, whatever it looks like
+    EXPECT_EQ(o.registerCount, 64);
+
+    struct Refusal {
+        std::vector<std::string> args;
+        const char* error;
+    } refusals[] = {
+        {{}, "no command given"},
+        {{"list", "-n", "32"}, "-n takes 16 or 64, not \"32\""},
+        {{"list", "--stats=1"}, "option --stats takes no value"},
+        {{"list", "--ids"}, "option --ids needs a value"},
+        {{"irq", "--io"}, "--io belongs to memmap"},
+        {{"list", "irq"}, "unexpected argument \"irq\""},
+        {{"show"}, "unknown command \"show\""},
+    };
+    for (const Refusal& r : refusals) {
+        Options refused;
+        std::string message;
+        EXPECT_FALSE(ParseOptions(r.args, refused, message));
+        EXPECT_EQ(message, r.error);
     }
 }
 

@@ -404,5 +404,32 @@ TEST(BarSpaceIoWrite, OneWordThroughThePort) {
     EXPECT_EQ(view.messages[0].text, "TVK_InPort: No Success !!");
 }
 
+TEST(BarSpaceWriteValue, TheEditFieldTakesXAndHexDigits) {
+    struct Case {
+        const char* text;
+        bool accepted;
+        uint32_t value;  // after the parse, starting from 0xCAFE
+    } cases[] = {
+        {"x0000ABCD", true, 0xABCD},
+        {"xdeadbeef", true, 0xDEADBEEF},
+        {"x1", true, 1},
+        {"ABCD", false, 0xCAFE},
+        {"", false, 0xCAFE},
+        {"x", false, 0xCAFE},
+        {"xg", false, 0xCAFE},
+        {" x12", false, 0xCAFE},
+        {"x12 junk", true, 0x12},
+        // Nine digits saturate as in "Write ConfReg", never keep the low eight.
+        {"x123456789", true, 0xFFFFFFFF},
+        {"x-1", true, 0xFFFFFFFF},
+        {"x0x10", true, 0x10},
+    };
+    for (const Case& c : cases) {
+        uint32_t value = 0xCAFE;
+        EXPECT_EQ(ParseWriteValue(c.text, value), c.accepted) << c.text;
+        EXPECT_EQ(value, c.value) << c.text;
+    }
+}
+
 }  // namespace
 }  // namespace bexa::test

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "bar_space_resource.h"
 #include "bar_space_test_support.h"
@@ -363,6 +365,30 @@ TEST(MemoryToolsFaults, WholeRangeTestReportsTheFirst19Differences) {
     tvk::InstallMachine(nullptr);
 }
 #endif
+
+TEST(MemoryImageLoad, StopsAtTheWindowAndAtTheFileEnd) {
+    struct Case {
+        std::string image;
+        uint32_t length;
+        std::vector<uint32_t> after;  // the words, starting as 0x5A5A5A5A, and a guard word
+    } cases[] = {
+        {"", 8, {0x5A5A5A5A, 0x5A5A5A5A, 0xA5A5A5A5}},
+        {"\x01\x02\x03\x04\x05\x06", 8, {0x04030201, 0x5A5A0605, 0xA5A5A5A5}},
+        {"\x01\x02\x03\x04\x05\x06\x07\x08\x09", 8, {0x04030201, 0x08070605, 0xA5A5A5A5}},
+        {"\x01\x02\x03\x04\x05\x06\x07\x08", 6, {0x04030201, 0x5A5A5A5A, 0xA5A5A5A5}},
+        {"\x01\x02\x03\x04", 0, {0x5A5A5A5A, 0x5A5A5A5A, 0xA5A5A5A5}},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint32_t> words = {0x5A5A5A5A, 0x5A5A5A5A, 0xA5A5A5A5};
+        std::FILE* file = std::tmpfile();
+        ASSERT_NE(file, nullptr);
+        std::fwrite(c.image.data(), 1, c.image.size(), file);
+        std::rewind(file);
+        LoadImage(file, words.data(), c.length);
+        std::fclose(file);
+        EXPECT_EQ(words, c.after) << c.image.size() << " bytes into " << c.length;
+    }
+}
 
 }  // namespace
 }  // namespace bexa::test
