@@ -5,6 +5,7 @@
 #include <string>
 
 #include "graph.h"
+#include "host.h"
 #include "product_profile.h"
 #include "result_table.h"
 #include "results_text.h"

@@ -1,7 +1,7 @@
 // The calls into the host program that a run makes besides drawing and the results text:
 // dispatching pending messages (so that the Stop command gets through), the wait cursor and
-// the message box of the notify option. The window program installs its own; the native
-// program and the tests install theirs or keep the defaults, which do nothing.
+// the message box of the notify option. A program sets them in its Host (host.h); empty ones
+// do nothing.
 #pragma once
 
 #include <cstdint>
@@ -22,9 +22,7 @@ struct HostCalls {
     std::function<void(const KText& pass, uint32_t blockSize)> blockStarted;
 };
 
-// Installs the host's calls; empty members do nothing.
-void InstallHostCalls(const HostCalls& calls);
-
+// The installed host's calls (host.h); an empty member does nothing.
 void ServiceMessageQueue();
 void SetWaitCursor(bool on);
 void ShowMessageBox(const KText& text, const KText& caption);

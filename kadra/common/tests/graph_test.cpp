@@ -4,7 +4,9 @@
 
 #include <limits>
 
+#include "host.h"
 #include "kadra_test_support.h"
+#include "recording_graph_canvas.h"
 
 namespace kadra {
 namespace {
@@ -20,8 +22,10 @@ class GraphTest : public ::testing::Test {
     void SetUp() override {
         testing::ResetKadraState();
         testSettings.graphEnabled = 1;
-        InstallGraphCanvas(&canvas);
-        SetGraphClock(&FixedClock);
+        Host host;
+        host.graphCanvas = &canvas;
+        host.graphClock = &FixedClock;
+        InstallHost(host);
     }
     void TearDown() override { testing::ResetKadraState(); }
 

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "ktext.h"
 
@@ -42,44 +41,6 @@ class NullTestLog : public TestLog {
     void Close() override {}
     void ReportCreateFailure(const KText&, const KText&) override {}
 };
-
-// Writer that records the document, for tests.
-class RecordingTestLog : public TestLog {
-  public:
-    enum class Kind { Text, Image };
-    struct Entry {
-        Kind kind;
-        KText text;  // Text
-        uint32_t flags = 0;
-        LogWindow window = LogWindow::Graph;  // Image
-    };
-
-    bool Create(const KText& path) override {
-        createdPaths.push_back(path);
-        return createSucceeds;
-    }
-    void AddText(const KText& text, uint32_t flags) override {
-        entries.push_back({Kind::Text, text, flags});
-    }
-    void AddWindowImage(LogWindow window) override {
-        entries.push_back({Kind::Image, {}, 0, window});
-    }
-    void Close() override { ++closeCount; }
-    void ReportCreateFailure(const KText& message, const KText& caption) override {
-        failures.push_back(message);
-        failureCaption = caption;
-    }
-
-    bool createSucceeds = true;
-    std::vector<KText> createdPaths;
-    std::vector<Entry> entries;
-    int closeCount = 0;
-    std::vector<KText> failures;
-    KText failureCaption;
-};
-
-// The log writer; null installs the null writer. Not owned.
-void InstallTestLog(TestLog* log);
 
 // The file name of a run's log: "<folder>kadra <title>.rtf", the folder being
 // testSettings.logPath, or testSettings.programFolder when logPath is empty.

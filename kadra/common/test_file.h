@@ -79,9 +79,4 @@ class FileSystem {
 // The backend of this platform.
 FileSystem& SystemFileSystem();
 
-// The backend the passes use: the system's unless a test installed another.
-FileSystem& CurrentFileSystem();
-// Installs `files` (nullptr: the system's backend again). Not owned.
-void InstallFileSystem(FileSystem* files);
-
 }  // namespace kadra

@@ -2,25 +2,14 @@
 
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <string>
 
+#include "host.h"
 #include "run_state.h"
 #include "test_settings.h"
 
 namespace kadra {
 namespace {
-
-NullGraphCanvas nullCanvas;
-
-ClockTime SystemClock() {
-    const std::time_t now = std::time(nullptr);
-    const std::tm* local = std::localtime(&now);
-    if (!local) return {};
-    return {local->tm_hour, local->tm_min, local->tm_sec};
-}
-
-GraphClock graphClock = &SystemClock;
 
 // Drawing happens only with the graph on and a drawing context held.
 bool CanDraw() {
@@ -28,26 +17,13 @@ bool CanDraw() {
 }
 
 KText ClockText(const char* format) {
-    const ClockTime t = graphClock();
+    const ClockTime t = CurrentTimeOfDay();
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, format, t.hour, t.minute, t.second);
     return FromAscii(buffer);
 }
 
 }  // namespace
-
-void InstallGraphCanvas(GraphCanvas* canvas) {
-    if (graphState.drawing) GraphEnd();
-    graphState.canvas = canvas;
-}
-
-void SetGraphClock(GraphClock newClock) {
-    graphClock = newClock ? newClock : &SystemClock;
-}
-
-GraphCanvas& CurrentGraphCanvas() {
-    return graphState.canvas ? *graphState.canvas : nullCanvas;
-}
 
 int32_t GraphMapX(uint32_t x) {
     if (graphState.pointCount < 2) return 0;

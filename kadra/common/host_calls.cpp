@@ -1,28 +1,26 @@
 #include "host_calls.h"
 
+#include "host.h"
+
 namespace kadra {
 
-namespace {
-HostCalls hostCalls;
-}
-
-void InstallHostCalls(const HostCalls& calls) {
-    hostCalls = calls;
-}
-
 void ServiceMessageQueue() {
+    const HostCalls& hostCalls = CurrentHostCalls();
     if (hostCalls.serviceMessageQueue) hostCalls.serviceMessageQueue();
 }
 
 void SetWaitCursor(bool on) {
+    const HostCalls& hostCalls = CurrentHostCalls();
     if (hostCalls.setWaitCursor) hostCalls.setWaitCursor(on);
 }
 
 void ShowMessageBox(const KText& text, const KText& caption) {
+    const HostCalls& hostCalls = CurrentHostCalls();
     if (hostCalls.messageBox) hostCalls.messageBox(text, caption);
 }
 
 void TellBlockStarted(const KText& pass, uint32_t blockSize) {
+    const HostCalls& hostCalls = CurrentHostCalls();
     if (hostCalls.blockStarted) hostCalls.blockStarted(pass, blockSize);
 }
 

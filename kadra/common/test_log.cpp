@@ -1,19 +1,10 @@
 #include "test_log.h"
 
+#include "host.h"
 #include "run_state.h"
 #include "test_settings.h"
 
 namespace kadra {
-namespace {
-
-NullTestLog nullLog;
-TestLog* writer = &nullLog;
-
-}  // namespace
-
-void InstallTestLog(TestLog* log) {
-    writer = log ? log : &nullLog;
-}
 
 KText TestLogPath(const KText& title) {
     const KText& folder =
@@ -23,6 +14,7 @@ KText TestLogPath(const KText& title) {
 
 void OpenTestLog(const KText& title) {
     const KText path = TestLogPath(title);
+    TestLog* writer = &CurrentTestLog();
     if (!writer->Create(path)) {
         runState.log = nullptr;
         writer->ReportCreateFailure(

@@ -13,7 +13,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "network_drive.h"
+#include "remote_file_system.h"
 #include "test_file.h"
 
 namespace kadra {

@@ -4,11 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include "../../app/tests/kadra_test_support.h"
 #include "fake_file_system.h"
-#include "host_calls.h"
+#include "host.h"
+#include "kadra_test_support.h"
 #include "msrand.h"
 #include "product_profile.h"
+#include "recording_results_sink.h"
 #include "request_queue.h"
 #include "test_settings.h"
 
@@ -36,16 +37,15 @@ class EngineTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ResetKadraState();
-        InstallClock(&clock);
-        InstallFileSystem(&files);
-        InstallResultsSink(&sink);
-        HostCalls calls;
-        calls.serviceMessageQueue = [this] { ++pumps; };
-        calls.messageBox = [this](const KText& text, const KText& caption) {
+        host.files = &files;
+        host.clock = &clock;
+        host.resultsSink = &sink;
+        host.calls.serviceMessageQueue = [this] { ++pumps; };
+        host.calls.messageBox = [this](const KText& text, const KText& caption) {
             boxes.push_back(caption + L": " + text);
         };
-        calls.setWaitCursor = [this](bool on) { cursor.push_back(on); };
-        InstallHostCalls(calls);
+        host.calls.setWaitCursor = [this](bool on) { cursor.push_back(on); };
+        InstallHost(host);
         UseProfile(DefaultTestProfile());
         testSettings.tempFileName = L"KADRA.TMP";
         testSettings.iniPath = L"missing-KADRA.INI";
@@ -54,9 +54,6 @@ class EngineTest : public ::testing::Test {
 
     void TearDown() override {
         requestQueue.backend.reset();
-        InstallHostCalls(HostCalls{});
-        InstallFileSystem(nullptr);
-        InstallClock(nullptr);
         ResetKadraState();
     }
 
@@ -84,6 +81,8 @@ class EngineTest : public ::testing::Test {
     FakeClock clock;
     FakeFileSystem files{clock};
     RecordingResultsSink sink;
+    // The engine's host in these tests; a test that changes a member installs it again.
+    Host host;
     int pumps = 0;
     std::vector<KText> boxes;
     std::vector<bool> cursor;

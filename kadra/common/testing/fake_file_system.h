@@ -11,7 +11,7 @@
 #include <set>
 #include <vector>
 
-#include "stopwatch.h"
+#include "clock.h"
 #include "test_file.h"
 
 namespace kadra {

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "graph.h"
+#include "host.h"
 #include "ktext.h"
 #include "product_profile.h"
 #include "result_table.h"
@@ -20,12 +21,9 @@
 
 namespace kadra::testing {
 
-// Puts every process-wide record back to its initial state and uninstalls all seams.
+// Puts every process-wide record back to its initial state and installs the default host.
 inline void ResetKadraState() {
-    InstallGraphCanvas(nullptr);
-    InstallResultsSink(nullptr);
-    InstallTestLog(nullptr);
-    SetGraphClock(nullptr);
+    InstallHost(Host{});
     testSettings = TestSettings{};
     runState = RunState{};
     graphState = GraphState{};

@@ -14,9 +14,8 @@
 namespace kadra {
 
 struct GraphState {
-    GraphCanvas* canvas = nullptr;  // the graph area; null = the empty canvas
-    bool drawing = false;           // between GraphBegin and GraphEnd
-    uint32_t width = 0;             // area size in pixels, taken at GraphBegin
+    bool drawing = false;  // between GraphBegin and GraphEnd
+    uint32_t width = 0;    // area size in pixels, taken at GraphBegin
     uint32_t height = 0;
     uint32_t pointCount = 0;        // points across the width, set by GraphReset
     uint32_t fullScale = 0;         // testSettings.dynaMaxY as it was at GraphReset
@@ -27,23 +26,6 @@ struct GraphState {
 };
 
 inline GraphState graphState;
-
-// Local time of day for the clock texts of the graph.
-struct ClockTime {
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-};
-using GraphClock = ClockTime (*)();
-
-// The canvas the graph draws on; null installs the empty canvas. Not owned.
-void InstallGraphCanvas(GraphCanvas* canvas);
-
-// The clock for the start time and the hang marks; null installs the system's local time.
-void SetGraphClock(GraphClock clock);
-
-// The canvas in use (never null).
-GraphCanvas& CurrentGraphCanvas();
 
 // Pixel column of point index x: width * x / (pointCount - 1), 0 when pointCount < 2.
 int32_t GraphMapX(uint32_t x);

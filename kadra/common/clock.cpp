@@ -1,6 +1,7 @@
-#include "stopwatch.h"
+#include "clock.h"
 
 #include <chrono>
+#include <ctime>
 
 namespace kadra {
 
@@ -14,8 +15,6 @@ class SteadyClock : public Clock {
     }
 };
 
-Clock* installedClock = nullptr;
-
 }  // namespace
 
 Clock& SystemClock() {
@@ -23,12 +22,11 @@ Clock& SystemClock() {
     return clock;
 }
 
-Clock& CurrentClock() {
-    return installedClock ? *installedClock : SystemClock();
-}
-
-void InstallClock(Clock* clock) {
-    installedClock = clock;
+ClockTime SystemTimeOfDay() {
+    const std::time_t now = std::time(nullptr);
+    const std::tm* local = std::localtime(&now);
+    if (!local) return {};
+    return {local->tm_hour, local->tm_min, local->tm_sec};
 }
 
 }  // namespace kadra

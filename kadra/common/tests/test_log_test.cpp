@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "host.h"
 #include "kadra_test_support.h"
+#include "recording_results_sink.h"
+#include "recording_test_log.h"
 
 namespace kadra {
 namespace {
@@ -14,7 +17,9 @@ class TestLogTest : public ::testing::Test {
     void SetUp() override {
         testing::ResetKadraState();
         testSettings.programFolder = KText(L"C:") + kPathSeparator + L"Kadra" + kPathSeparator;
-        InstallTestLog(&log);
+        Host host;
+        host.testLog = &log;
+        InstallHost(host);
     }
     void TearDown() override { testing::ResetKadraState(); }
 
@@ -74,7 +79,7 @@ TEST_F(TestLogTest, ALogThatCannotBeCreatedIsToldAndTheRunGoesOnWithout) {
 }
 
 TEST_F(TestLogTest, TheNullWriterKeepsARunQuiet) {
-    InstallTestLog(nullptr);
+    InstallHost(Host{});
     OpenTestLog(L"disk");
     EXPECT_NE(runState.log, nullptr);
     CloseTestLog();
@@ -85,7 +90,9 @@ TEST_F(TestLogTest, TheNullWriterKeepsARunQuiet) {
 TEST(ResultsTextTest, LinesAppendAndTheReportReplacesThem) {
     testing::ResetKadraState();
     RecordingResultsSink sink;
-    InstallResultsSink(&sink);
+    Host host;
+    host.resultsSink = &sink;
+    InstallHost(host);
     AppendResultLine(L"first");
     AppendResultLine(L"second");
     EXPECT_EQ(ResultsText(), L"first\r\nsecond\r\n");
