@@ -8,9 +8,11 @@
 # test in DIR (default: a folder under the current one) over all block sizes with O_DIRECT, and
 # fio's write, read and randread jobs on the same file, size and block sizes. Prints both
 # figures in Kadra's unit (bytes per ms / 1048, "MB/s") with their ratio, and the CPU time
-# (user + system) of the kadra run and of the fio jobs that did the same work.
-# Goal: linear ratios within 0.95 to 1.05 from 256 KiB up, and kadra's CPU time no higher than
-# fio's. Random reads are shown for information: kadra draws blocks from a triangular product
+# (user + system) per GiB moved of the kadra run (its process, one job doing all 24 block
+# size and pass combinations) and of fio's 24 jobs, each taken from fio's own report
+# (usr_cpu + sys_cpu of the job's runtime), so fio's start-up and set-up are not counted.
+# Goal: linear ratios within 0.95 to 1.05 from 256 KiB up, and kadra's CPU time per GiB no
+# higher than fio's. Random reads are shown for information: kadra draws blocks from a triangular product
 # distribution, fio uniformly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -42,6 +44,14 @@ timed() {
   cpu[$key]=$(awk -v t="${cpu[$key]:-0}" '{ printf "%.2f", t + $1 + $2 }' "$work/time")
 }
 
+# CPU seconds of the job in fio's JSON, from its own usr_cpu and sys_cpu (percent of the job's
+# runtime), added to the named total.
+fio_cpu() {
+  cpu[$1]=$(python3 -c 'import json,sys
+j=json.load(open(sys.argv[1]))["jobs"][0]
+print("%.3f" % (float(sys.argv[2]) + (j["usr_cpu"] + j["sys_cpu"]) / 100.0 * j["job_runtime"] / 1000.0))' "$2" "${cpu[$1]:-0}")
+}
+
 # Kadra's unit from fio's JSON: bytes per second / 1000 / 1048.
 fio_rate() {
   python3 -c 'import json,sys
@@ -64,9 +74,10 @@ for queue in 0 10; do
     row=$(awk -F'|' -v kb="$kb" 'NF >= 3 && $1 + 0 == kb && $1 ~ /^ *[0-9]+ *$/ { print $2, $3, $4 }' "$work/kadra$queue.txt")
     read -r k_read k_rand k_write <<<"$row"
     for rw in write read randread; do
-      timed "fio$queue" fio --name=kadra --filename="$file" --size="${size_mb}M" --bs="${kb}k" \
+      fio --name=kadra --filename="$file" --size="${size_mb}M" --bs="${kb}k" \
         --rw="$rw" --direct=1 --fallocate=none "${engine[@]}" --output-format=json \
         --output="$work/fio.json" >/dev/null
+      fio_cpu "fio$queue" "$work/fio.json"
       f=$(fio_rate "$work/fio.json")
       case $rw in
         write) k=$k_write label="write lin" ;;
@@ -80,7 +91,10 @@ for queue in 0 10; do
   rm -f "$file"
 done
 echo
-echo "CPU time (user + system, s), ${size_mb} MB file, 8 block sizes x 3 passes:"
+gib=$(awk -v m="$size_mb" 'BEGIN { printf "%.4f", m * 24 / 1024 }')
+echo "CPU time (user + system) per GiB moved, ${size_mb} MB file, 8 block sizes x 3 passes:"
 for queue in 0 10; do
-  printf '  queue %-2s  kadra %6s   fio %6s\n' "$queue" "${cpu[kadra$queue]}" "${cpu[fio$queue]}"
+  awk -v q="$queue" -v k="${cpu[kadra$queue]}" -v f="${cpu[fio$queue]}" -v g="$gib" 'BEGIN {
+    printf "  queue %-2s  kadra %.3f s/GiB (%.2f s)   fio %.3f s/GiB (%.2f s, 24 jobs)   ratio %.2f\n",
+      q, k / g, k, f / g, f, (f > 0 ? k / f : 0) }'
 done

@@ -28,8 +28,10 @@ constexpr uint64_t kMiB = 1048576;
 constexpr uint32_t kFolderDriveNumber = 25;
 
 // The number a text starts with, as "%ld" or "%lx" reads it: blanks, a sign, digits (hex: an
-// optional 0x). False when there is no digit or the value leaves the 32-bit range.
-bool ScanNumber(const KText& text, int base, int64_t* value) {
+// optional 0x). False when there is no digit or the value leaves the 32-bit range; `tooLarge`,
+// when given, tells the second case.
+bool ScanNumber(const KText& text, int base, int64_t* value, bool* tooLarge = nullptr) {
+    if (tooLarge != nullptr) *tooLarge = false;
     size_t i = 0;
     while (i < text.size() && std::iswspace(text[i]))
         ++i;
@@ -54,7 +56,10 @@ bool ScanNumber(const KText& text, int base, int64_t* value) {
             break;
         }
         result = result * base + digit;
-        if (result > (base == 16 ? 0xFFFFFFFFll : 0x7FFFFFFFll)) return false;
+        if (result > (base == 16 ? 0xFFFFFFFFll : 0x7FFFFFFFll)) {
+            if (tooLarge != nullptr) *tooLarge = true;
+            return false;
+        }
     }
     if (digits == 0) return false;
     *value = negative ? -result : result;
@@ -77,6 +82,14 @@ KText DriveRoot(uint32_t driveNumber) {
 
 KText DriveName(uint32_t driveNumber) {
     return KText{static_cast<wchar_t>(L'A' + driveNumber), L':'};
+}
+
+// How the free-space line names the drive: "C:", or the folder that plays it.
+KText DriveLabel(const KText& rootFolder, uint32_t driveNumber) {
+    if (rootFolder.empty()) return DriveName(driveNumber);
+    KText label = rootFolder;
+    if (label.size() > 1 && (label.back() == L'/' || label.back() == L'\\')) label.pop_back();
+    return label;
 }
 
 // Reads size, drive and physical address of a disk or data test; tells what is wrong.
@@ -143,7 +156,12 @@ bool ReadPhysAddress(const KText& text, uint32_t* physAddress) {
 
 void ReadQueueLength(const KText& text) {
     int64_t value = 0;
-    if (!ScanNumber(text.substr(0, 19), 10, &value)) return;
+    bool tooLarge = false;
+    if (!ScanNumber(text.substr(0, 19), 10, &value, &tooLarge)) {
+        // However large (or far below 0), it is 40 or more as the field's unsigned number.
+        if (tooLarge) testSettings.queueLength = kMaxQueueLength;
+        return;
+    }
     uint32_t length = static_cast<uint32_t>(value);
     testSettings.queueLength = length >= 40 ? kMaxQueueLength : length;
 }
@@ -168,19 +186,14 @@ RunOutcome DiskTestCommand(const StartInputs& inputs) {
     request.size = static_cast<uint64_t>(sizeMB) * kMiB;
     request.physAddress = physAddress;
     request.description = FitToCapacity(inputs.description);
+    request.driveName = DriveLabel(inputs.rootFolder, driveNumber);
     if (inputs.rootFolder.empty()) {
         request.path = L"x:\\" + testSettings.tempFileName;
         request.path[0] = static_cast<wchar_t>(L'A' + driveNumber);
         request.rootFolder = DriveRoot(driveNumber);
-        request.driveName = DriveName(driveNumber);
     } else {
         request.path = inputs.rootFolder + testSettings.tempFileName;
         request.rootFolder = inputs.rootFolder;
-        request.driveName = inputs.rootFolder;
-        if (request.driveName.size() > 1 &&
-            (request.driveName.back() == L'/' || request.driveName.back() == L'\\')) {
-            request.driveName.pop_back();
-        }
     }
     return RunTestSeries(request);
 }
@@ -216,10 +229,19 @@ RunOutcome DataTestCommand(const StartInputs& inputs) {
     int64_t sizeMB = 0;
     if (!ReadDriveAndSize(inputs, &driveNumber, &sizeMB)) return RunOutcome::NotStarted;
     const uint64_t size = static_cast<uint64_t>(sizeMB) * kMiB;
+    // Both files stay until the end: room for twice the size, told as the disk test tells it.
+    const KText root = inputs.rootFolder.empty() ? DriveRoot(driveNumber) : inputs.rootFolder;
+    uint64_t freeBytes = 0;
+    if (CurrentFileSystem().FreeBytes(root, &freeBytes) && freeBytes / 2 < size) {
+        AppendResultLine(L"only " + std::to_wstring(freeBytes / kMiB) + L" MB free on drive " +
+                         DriveLabel(inputs.rootFolder, driveNumber) + L" !");
+        return RunOutcome::NotStarted;
+    }
     bool clean = inputs.rootFolder.empty()
                      ? DataReliabilityTest(driveNumber, size)
                      : DataReliabilityTest(inputs.rootFolder + L"verify1.TMP",
                                            inputs.rootFolder + L"verify2.TMP", size);
+    if (runState.abortRequested) return RunOutcome::Stopped;
     return clean ? RunOutcome::Completed : RunOutcome::Failed;
 }
 
@@ -257,15 +279,20 @@ RunOutcome RunTestSeries(const SeriesRequest& request) {
     std::vector<KText> failureLines;
     bool failed = false;
     auto note = [&](PassOutcome outcome, const KText& line) {
-        if (outcome != PassOutcome::Failed) return;
+        if (outcome != PassOutcome::Failed && outcome != PassOutcome::Refused) return;
         failed = true;
         if (!line.empty()) failureLines.push_back(line);
     };
     KText line;
+    // A temporary name taken by a link or a folder: the read passes would read what it
+    // points to, so none runs.
+    bool refused = false;
     if (!runState.fileTest) {
-        note(WriteLinearPass(request.path, request.size, request.physAddress, &line), line);
+        PassOutcome write = WriteLinearPass(request.path, request.size, request.physAddress, &line);
+        refused = write == PassOutcome::Refused;
+        note(write, line);
     }
-    if (!runState.abortRequested) {
+    if (!runState.abortRequested && !refused) {
         line.clear();
         note(ReadLinearPass(request.path, request.size, request.physAddress, &line), line);
         if (!runState.abortRequested) {

@@ -50,7 +50,7 @@ bool ReadDriveNumber(const KText& text, uint32_t* driveNumber);
 // Physical address: a hexadecimal number.
 bool ReadPhysAddress(const KText& text, uint32_t* physAddress);
 // testSettings.queueLength from a decimal text: unchanged when the text holds no number, 39 for
-// values of 40 and more (and negative ones).
+// values of 40 and more however large (and negative ones).
 void ReadQueueLength(const KText& text);
 // The part of a file size a file test uses: whole 2 MiB pieces.
 uint64_t FileTestSize(uint64_t fileBytes);

@@ -1,11 +1,18 @@
 #include "cli_options.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <cwctype>
+#include <filesystem>
 
 #include "bk_paths.h"
+#include "block_sizes.h"
 #include "ini_file.h"
 #include "ini_search.h"
 #include "product_profile.h"
+#include "request_queue.h"
 #include "test_settings.h"
 
 namespace kadra {
@@ -24,6 +31,40 @@ bool TakeValue(const std::vector<std::string>& args, size_t& i, std::string* val
 
 KText ReadInit(const wchar_t* key, const wchar_t* fallback, size_t capacity = 40) {
     return ReadIniString(L"INIT", key, fallback, testSettings.iniPath, capacity);
+}
+
+// Whether the whole text is a number of `base` (16: an optional 0x) from `low` to `high`.
+bool IsNumberIn(const std::string& text, int base, uint64_t low, uint64_t high) {
+    size_t i = 0;
+    if (base == 16 && text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        i = 2;
+    }
+    if (i == text.size() || text.size() - i > 16) return false;
+    uint64_t value = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        int digit;
+        if (c >= '0' && c <= '9') {
+            digit = c - '0';
+        } else if (base == 16 && c >= 'a' && c <= 'f') {
+            digit = c - 'a' + 10;
+        } else if (base == 16 && c >= 'A' && c <= 'F') {
+            digit = c - 'A' + 10;
+        } else {
+            return false;
+        }
+        value = value * base + digit;
+        if (value > high) return false;
+    }
+    return value >= low;
+}
+
+// A number option's value: a message naming the option and its range when it is out of it.
+bool CheckNumber(const std::string& option, const std::string& value, int base, uint64_t low,
+                 uint64_t high, const char* range, std::string* error) {
+    if (value.empty() || IsNumberIn(value, base, low, high)) return true;
+    *error = option + " needs " + range + ", not \"" + value + "\"";
+    return false;
 }
 
 bool SameText(const KText& a, const KText& b) {
@@ -100,6 +141,22 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options,
         *error = "kadra " + command + " needs --dir DIR";
         return false;
     }
+    if (o.command == CliCommand::Help) {
+        *options = o;
+        return true;
+    }
+    if (!CheckNumber("--queue", o.queue, 10, 0, kMaxQueueLength, "a number from 0 to 39", error) ||
+        !CheckNumber("--size", o.size, 10, 1, 0x7FFFFFFF, "a number of MB from 1 to 2147483647",
+                     error) ||
+        !CheckNumber("--phys", o.phys, 16, 0, 0xFFFFFFFF,
+                     "a hexadecimal address from 0 to FFFFFFFF", error)) {
+        return false;
+    }
+    if (o.command == CliCommand::File && FromUtf8(o.path).size() >= kTextCapacity) {
+        *error = "path too long (at most " + std::to_string(kTextCapacity - 1) +
+                 " characters): " + o.path;
+        return false;
+    }
     *options = o;
     return true;
 }
@@ -124,8 +181,21 @@ std::string CliUsage() {
            "  --ini PATH             another KADRA.INI\n"
            "Without the power-user setting the INI's queue length, buffer and caching give way\n"
            "to 10, main memory and no caching, as in the window program; options still apply.\n"
-           "Ctrl-C stops a disk or file test (the temporary file is deleted).\n"
+           "Ctrl-C or SIGTERM stops a test; its files are deleted.\n"
            "Exit status: 0 done, 1 a pass failed or data errors, 2 not started, 130 stopped.\n";
+}
+
+bool CheckRunFolder(const std::string& dir, std::string* error) {
+    std::error_code failed;
+    if (!std::filesystem::is_directory(dir, failed)) {
+        *error = dir + ": " + (failed ? failed.message() : "not a folder");
+        return false;
+    }
+    if (access(dir.c_str(), W_OK | X_OK) != 0) {
+        *error = dir + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
 }
 
 int FindProduct(const std::string& nameOrIndex) {
@@ -176,6 +246,17 @@ bool PrepareCliRun(const CliOptions& options, const KText& programFile, StartInp
     }
     testSettings.productIndex = product;
     SelectProduct(product);
+    if (options.quick.value_or(ReadIniInt(L"INIT", L"Quick", 1, ini) != 0)) {
+        bool any = false;
+        for (int k = 0; k < kBlockSizeCount; ++k)
+            any = any || BlockSizeSelected(BlockSizeAt(k), true, testSettings.selectedBlockSizes);
+        if (!any) {
+            *error = "no block size selected: the block sizes of product " +
+                     ToUtf8(productTable.profiles[product].name) +
+                     " are none of 16 to 2048 kB; use --all-sizes or another --product";
+            return false;
+        }
+    }
     testSettings.dynaMaxY = ReadIniInt(L"INIT", L"DynaMaxY", 1050, ini);
     testSettings.tempFileName = ReadInit(L"TempFile", L"KADRA.TMP", kTextCapacity);
     testSettings.unbuffered = ReadIniInt(L"INIT", L"Unbuffered", 1, ini);

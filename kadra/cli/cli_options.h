@@ -34,9 +34,12 @@ std::string CliUsage();
 
 // Loads the profiles and the [INIT] settings as the window program does (from options.ini, or
 // from programFile's folder), applies the options on top and fills the start inputs. False with
-// `error` set when the product is unknown.
+// `error` set when the product is unknown, or none of its block sizes runs with --quick.
 bool PrepareCliRun(const CliOptions& options, const KText& programFile, StartInputs* inputs,
                    std::string* error);
+
+// Whether `dir` is a folder this process may create files in; else `error` tells why.
+bool CheckRunFolder(const std::string& dir, std::string* error);
 
 // Index of a product given by its index or its name (any case); -1 when there is none.
 int FindProduct(const std::string& nameOrIndex);

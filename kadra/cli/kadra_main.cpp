@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -29,19 +30,15 @@ void WriteText(const char* text) {
     (void)ignored;
 }
 
-// Ctrl-C (or SIGTERM) is the stop request of a disk or file test, which deletes its temporary
-// file. A data test cannot be stopped; a second press then ends the program.
+// Ctrl-C (or SIGTERM) is the stop request of a run: a disk or file test stops after the current
+// block, a data test after the current chunk, and each deletes its files. Further signals
+// during the run repeat the request and never leave the files behind; outside a run they end
+// the program.
 void OnStopSignal(int signal) {
     stopPresses = stopPresses + 1;
-    if (kadra::runState.testRunning) {
+    if (kadra::runState.testRunning || kadra::runState.busy) {
         kadra::runState.abortRequested = 1;
-        WriteText("\nkadra: stopping after the current block\n");
-        return;
-    }
-    if (stopPresses == 1) {
-        WriteText(
-            "\nkadra: the data test cannot be stopped; press Ctrl-C again to quit "
-            "(its files stay)\n");
+        if (stopPresses == 1) WriteText("\nkadra: stopping; the test's files are deleted\n");
         return;
     }
     ::signal(signal, SIG_DFL);
@@ -82,16 +79,27 @@ int main(int argc, char** argv) {
         std::cout << CliUsage();
         return 0;
     }
+    std::error_code missing;
+    if (!options.ini.empty() && !std::filesystem::exists(options.ini, missing)) {
+        std::cerr << "kadra: warning: " << options.ini
+                  << " does not exist; the built-in defaults are used\n";
+    }
     StartInputs inputs;
     if (!PrepareCliRun(options, ProgramFilePath(), &inputs, &error)) {
         std::cerr << "kadra: " << error << "\n";
         return 2;
     }
+    if (options.command != CliCommand::File && !CheckRunFolder(options.dir, &error)) {
+        std::cerr << "kadra: " << error << "\n";
+        return 2;
+    }
 
     // The engine's host: this machine's files and clock (the defaults), no graph and no log, the
-    // results text printed at the end, progress and message boxes on the terminal.
+    // results text printed at the end, progress and message boxes on the terminal, and the
+    // system's reason on every failure line.
     const bool progress = isatty(STDERR_FILENO) != 0;
     Host host;
+    host.failureReasons = true;
     host.calls.blockStarted = [progress](const KText& pass, uint32_t blockSize) {
         if (!progress) return;
         std::cerr << "\r\033[K" << ToUtf8(pass) << ", " << blockSize / 1024 << " kB" << std::flush;

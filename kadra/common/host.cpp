@@ -46,4 +46,8 @@ ClockTime CurrentTimeOfDay() {
     return installed.graphClock ? installed.graphClock() : SystemTimeOfDay();
 }
 
+bool FailureReasonsWanted() {
+    return installed.failureReasons;
+}
+
 }  // namespace kadra

@@ -24,6 +24,9 @@ struct Host {
     ResultsSink* resultsSink = nullptr;
     HostCalls calls;
     GraphClock graphClock = nullptr;
+    // Failure lines carry the system's reason ("... not createable: Permission denied"): the
+    // native program's choice; the window program keeps its lines as they are.
+    bool failureReasons = false;
 };
 
 // Replaces the whole host (members not set take their defaults). A graph drawing in progress is
@@ -38,5 +41,6 @@ TestLog& CurrentTestLog();
 ResultsSink& CurrentResultsSink();
 const HostCalls& CurrentHostCalls();
 ClockTime CurrentTimeOfDay();
+bool FailureReasonsWanted();
 
 }  // namespace kadra

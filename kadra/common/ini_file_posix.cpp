@@ -5,11 +5,17 @@
 // one pair of enclosing quotes is taken off a value. Files are read as UTF-16 when they start
 // with its byte-order mark, as UTF-8 when they are valid UTF-8, else as Latin-1, and are written
 // back in the encoding they were read in.
+#include <sys/stat.h>
+
+#include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "ini_file.h"
@@ -265,15 +271,99 @@ bool SaveDocument(const IniDocument& doc, const KText& path) {
     return true;
 }
 
+KText Folded(KTextView name) {
+    KText folded(name);
+    for (wchar_t& c : folded)
+        c = FoldCase(c);
+    return folded;
+}
+
+// Where each key stands: the first section of a name, and in it the first key of a name, as
+// Find looks them up, for every key at once.
+using KeyIndex = std::unordered_map<KText, std::unordered_map<KText, std::size_t>>;
+
+KeyIndex IndexKeys(const IniDocument& doc) {
+    KeyIndex index;
+    std::unordered_map<KText, std::size_t>* keys = nullptr;
+    for (std::size_t i = 0; i < doc.lines.size(); ++i) {
+        if (const auto name = SectionName(doc.lines[i])) {
+            const KText folded = Folded(Trim(*name));
+            keys = index.count(folded) != 0 ? nullptr : &index[folded];
+            continue;
+        }
+        if (keys == nullptr) continue;
+        const auto entry = ParseKeyLine(doc.lines[i]);
+        if (entry) keys->emplace(Folded(entry->name), i);
+    }
+    return index;
+}
+
+// The file as last read, kept until it is written here or its identity, size or modification
+// time changes: a start reads hundreds of keys, and one file is read and decoded once. File
+// times advance in coarse steps, so a file changed shortly before it was read could change
+// again without a new time: such a copy is not kept.
+struct CachedIni {
+    KText path;
+    struct stat identity {};
+    bool settled = false;  // last changed well before it was read
+    IniDocument doc;
+    KeyIndex index;
+};
+
+std::mutex cacheLock;
+std::optional<CachedIni> cache;
+
+bool SameIdentity(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+bool Settled(const struct stat& identity) {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    const int64_t changedNs =
+        int64_t{identity.st_mtim.tv_sec} * 1000000000 + identity.st_mtim.tv_nsec;
+    const int64_t nowNs = int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
+    return nowNs - changedNs > 1000000000;  // a second: far more than any file time's step
+}
+
+void ForgetCachedIni() {
+    std::lock_guard<std::mutex> hold(cacheLock);
+    cache.reset();
+}
+
 }  // namespace
 
 KText ReadIniString(const KText& section, const KText& key, const KText& defaultValue,
                     const KText& path, std::size_t capacity) {
-    const IniDocument doc = LoadDocument(path);
-    const Location where = Find(doc, section, key);
-    if (where.keyLine) {
-        const auto entry = ParseKeyLine(doc.lines[*where.keyLine]);
-        if (entry && entry->value) return FitToCapacity(Unquote(*entry->value), capacity);
+    {
+        std::lock_guard<std::mutex> hold(cacheLock);
+        struct stat identity {};
+        if (stat(ToUtf8(path).c_str(), &identity) != 0) {
+            cache.reset();
+        } else if (!cache || !cache->settled || cache->path != path ||
+                   !SameIdentity(cache->identity, identity)) {
+            cache.reset();
+            CachedIni fresh;
+            fresh.path = path;
+            fresh.identity = identity;
+            fresh.settled = Settled(identity);
+            fresh.doc = LoadDocument(path);
+            fresh.index = IndexKeys(fresh.doc);
+            cache = std::move(fresh);
+        }
+        if (cache) {
+            const auto keys = cache->index.find(Folded(Trim(section)));
+            if (keys != cache->index.end()) {
+                const auto line = keys->second.find(Folded(Trim(key)));
+                if (line != keys->second.end()) {
+                    const auto entry = ParseKeyLine(cache->doc.lines[line->second]);
+                    if (entry && entry->value) {
+                        return FitToCapacity(Unquote(*entry->value), capacity);
+                    }
+                }
+            }
+        }
     }
     KTextView fallback = defaultValue;
     while (!fallback.empty() && fallback.back() == L' ')
@@ -337,6 +427,7 @@ bool WriteIniString(const KText& section, const KText& key, const KText& value, 
         doc.lines.push_back(L"[" + KText(sectionName) + L"]");
         doc.lines.push_back(KText(keyName) + L"=" + value);
     }
+    ForgetCachedIni();
     return SaveDocument(doc, path);
 }
 

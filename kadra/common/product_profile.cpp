@@ -1,5 +1,6 @@
 #include "product_profile.h"
 
+#include <cmath>
 #include <cwchar>
 #include <limits>
 #include <string>
@@ -38,6 +39,17 @@ double ReadDouble(const KText& section, const wchar_t* key, const wchar_t* defau
     if (!ScanDouble(ReadIniString(section, key, defaultText, iniPath), value))
         ScanDouble(defaultText, value);
     return value;
+}
+
+// A stream's data rate: a value that is not a finite number above 0 (0, negative, "nan",
+// "inf") counts as the key's default, since every limit is divided by it.
+double ReadRate(const KText& section, const wchar_t* key, const wchar_t* defaultText,
+                const KText& iniPath) {
+    const double value = ReadDouble(section, key, defaultText, iniPath);
+    if (std::isfinite(value) && value > 0.0) return value;
+    double fallback = 0.0;
+    ScanDouble(defaultText, fallback);
+    return fallback;
 }
 
 int32_t ReadInt(const KText& section, const wchar_t* key, const wchar_t* defaultText,
@@ -82,10 +94,10 @@ void ReadProductProfiles(const KText& iniPath) {
         if (name.empty()) continue;
         ProductProfile& p = productTable.profiles[count];
         p.name = std::move(name);
-        p.videoReadRate = ReadDouble(section, L"VIDEO_READ_RATE", L"6.25", iniPath);
-        p.videoWriteRate = ReadDouble(section, L"VIDEO_WRITE_RATE", L"6.25", iniPath);
-        p.audioReadRate = ReadDouble(section, L"AUDIO_READ_RATE", L"0.09", iniPath);
-        p.audioWriteRate = ReadDouble(section, L"AUDIO_WRITE_RATE", L"0.09", iniPath);
+        p.videoReadRate = ReadRate(section, L"VIDEO_READ_RATE", L"6.25", iniPath);
+        p.videoWriteRate = ReadRate(section, L"VIDEO_WRITE_RATE", L"6.25", iniPath);
+        p.audioReadRate = ReadRate(section, L"AUDIO_READ_RATE", L"0.09", iniPath);
+        p.audioWriteRate = ReadRate(section, L"AUDIO_WRITE_RATE", L"0.09", iniPath);
         p.videoReadStreams = ReadInt(section, L"VIDEO_READ_STREAMS", L"2", iniPath);
         p.videoWriteStreams = ReadInt(section, L"VIDEO_WRITE_STREAMS", L"1", iniPath);
         p.audioReadStreams = ReadInt(section, L"AUDIO_READ_STREAMS", L"8", iniPath);

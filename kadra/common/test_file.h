@@ -22,6 +22,10 @@ struct FileOpenMode {
     bool overlapped = false;  // asynchronous requests through a RequestQueueBackend
 };
 
+// The error of an Open for writing when the name exists and is not a regular file (a link,
+// a folder, a device): nothing is written through it. No system error code has this value.
+constexpr int kNotRegularFileError = -1;
+
 // The outcome of one transfer: the bytes moved, and the system's error code (0 = none).
 struct Transfer {
     uint32_t bytes = 0;
@@ -61,10 +65,13 @@ class TestFile {
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
-    // Opens or creates the file; null with `error` set when that fails.
+    // Opens or creates the file; null with `error` set when that fails. A link is never
+    // followed, and an existing name that is not a regular file is refused with
+    // kNotRegularFileError.
     virtual std::unique_ptr<TestFile> Open(const KText& path, const FileOpenMode& mode,
                                            int* error) = 0;
-    // Deletes the file; false when it could not be deleted (also when it does not exist).
+    // Deletes the file; false when it could not be deleted (also when it does not exist, or is
+    // not a regular file: a link of that name is left alone).
     virtual bool Delete(const KText& path) = 0;
     // Bytes available to the user on the volume of `folder`; false when that cannot be read.
     virtual bool FreeBytes(const KText& folder, uint64_t* bytes) = 0;

@@ -184,18 +184,40 @@ class PosixFileSystem : public FileSystem {
   public:
     std::unique_ptr<TestFile> Open(const KText& path, const FileOpenMode& mode,
                                    int* error) override {
-        int flags = O_CLOEXEC | (mode.write ? O_WRONLY | O_CREAT | O_TRUNC : O_RDONLY);
+        const std::string name = ToUtf8(path);
+        // A file to write is never reached through a link; one to read (the user's file of a
+        // file test) may be. O_NONBLOCK: a FIFO of that name must not wait for a peer before
+        // it is refused.
+        int flags = O_CLOEXEC | O_NONBLOCK |
+                    (mode.write ? O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW : O_RDONLY);
         if (mode.unbuffered) flags |= O_DIRECT;
-        int fd = open(ToUtf8(path).c_str(), flags, 0666);
-        if (fd < 0) {
-            *error = errno;
+        struct stat info {};
+        if (mode.write && lstat(name.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+            *error = kNotRegularFileError;
             return nullptr;
         }
+        int fd = open(name.c_str(), flags, 0666);
+        if (fd < 0) {
+            *error = mode.write && errno == ELOOP ? kNotRegularFileError : errno;
+            return nullptr;
+        }
+        // The name may have been replaced between the look and the open.
+        if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+            close(fd);
+            *error = kNotRegularFileError;
+            return nullptr;
+        }
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
         if (mode.sequential) posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
         return std::make_unique<PosixTestFile>(fd);
     }
 
-    bool Delete(const KText& path) override { return unlink(ToUtf8(path).c_str()) == 0; }
+    bool Delete(const KText& path) override {
+        const std::string name = ToUtf8(path);
+        struct stat info {};
+        if (lstat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+        return unlink(name.c_str()) == 0;
+    }
 
     bool FreeBytes(const KText& folder, uint64_t* bytes) override {
         struct statvfs info {};
@@ -227,7 +249,10 @@ class PosixFileSystem : public FileSystem {
         return IsRemoteFileSystemType(MountTypeOfPath(name, text.str()));
     }
 
-    KText ErrorText(int error) override { return FromUtf8(std::strerror(error)); }
+    KText ErrorText(int error) override {
+        if (error == kNotRegularFileError) return L"not a regular file";
+        return FromUtf8(std::strerror(error));
+    }
 };
 
 }  // namespace

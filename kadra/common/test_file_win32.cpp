@@ -132,6 +132,14 @@ class Win32TestFile : public TestFile {
     HANDLE file_;
 };
 
+constexpr DWORD kNotPlain =
+    FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE;
+
+bool IsPlainFileOrMissing(const KText& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES || (attributes & kNotPlain) == 0;
+}
+
 class Win32FileSystem : public FileSystem {
   public:
     std::unique_ptr<TestFile> Open(const KText& path, const FileOpenMode& mode,
@@ -144,16 +152,36 @@ class Win32FileSystem : public FileSystem {
         if (mode.sequential) flags |= FILE_FLAG_SEQUENTIAL_SCAN;
         if (mode.unbuffered) flags |= FILE_FLAG_NO_BUFFERING;
         if (mode.overlapped) flags |= FILE_FLAG_OVERLAPPED;
+        // A file to write is never reached through a reparse point (a symbolic link or a
+        // junction): the point itself is opened, and refused.
+        if (mode.write) {
+            if (!IsPlainFileOrMissing(path)) {
+                *error = kNotRegularFileError;
+                return nullptr;
+            }
+            flags |= FILE_FLAG_OPEN_REPARSE_POINT;
+        }
         HANDLE file =
             CreateFileW(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             *error = static_cast<int>(GetLastError());
             return nullptr;
         }
+        BY_HANDLE_FILE_INFORMATION info;
+        if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info) ||
+            (info.dwFileAttributes & kNotPlain) != 0) {
+            CloseHandle(file);
+            *error = kNotRegularFileError;
+            return nullptr;
+        }
         return std::make_unique<Win32TestFile>(file);
     }
 
-    bool Delete(const KText& path) override { return DeleteFileW(path.c_str()) != 0; }
+    bool Delete(const KText& path) override {
+        DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & kNotPlain) != 0) return false;
+        return DeleteFileW(path.c_str()) != 0;
+    }
 
     bool FreeBytes(const KText& folder, uint64_t* bytes) override {
         ULARGE_INTEGER available;
@@ -174,6 +202,7 @@ class Win32FileSystem : public FileSystem {
     }
 
     KText ErrorText(int error) override {
+        if (error == kNotRegularFileError) return L"not a regular file";
         wchar_t* text = nullptr;
         DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                           FORMAT_MESSAGE_IGNORE_INSERTS,

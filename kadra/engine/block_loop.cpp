@@ -164,7 +164,10 @@ KText TransferFailureLine(const KText& path, const BlockResult& result) {
     if (result.failure.error != 0) {
         line += CurrentFileSystem().ErrorText(result.failure.error);
     } else if (result.failure.bytes == 0) {
-        line += L"no data transferred";
+        // A read at the end of the file: it is shorter than the test size (a write pass that
+        // ended on a full disk, or a file that shrank).
+        line += FailureReasonsWanted() && !result.failedWrite ? L"file shorter than the test size"
+                                                              : L"no data transferred";
     } else {
         line += L"only " + std::to_wstring(result.failure.bytes) + L" bytes transferred";
     }

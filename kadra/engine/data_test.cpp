@@ -43,27 +43,27 @@ class DataTestRun {
         // Write phase.
         if (!Open(file1_, path1_, true)) return false;
         FillPattern(a, kDataChunkSize);
-        for (uint64_t i = 0; i < chunks && !failed_; ++i)
+        for (uint64_t i = 0; i < chunks && !Ended(); ++i)
             Transfer(*file1_, path1_, a, true, L"write");
         file1_.reset();
-        if (failed_) return true;
+        if (Ended()) return true;
 
         // Copy phase.
         if (!Open(file1_, path1_, false)) return false;
         if (!Open(file2_, path2_, true)) return false;
-        for (uint64_t i = 0; i < chunks && !failed_; ++i) {
+        for (uint64_t i = 0; i < chunks && !Ended(); ++i) {
             if (!Transfer(*file1_, path1_, a, false, L"copy")) break;
             CheckPattern(a, kDataChunkSize);
             Transfer(*file2_, path2_, a, true, L"copy");
         }
         file1_.reset();
         file2_.reset();
-        if (failed_) return true;
+        if (Ended()) return true;
 
         // Compare phase.
         if (!Open(file1_, path1_, false)) return false;
         if (!Open(file2_, path2_, false)) return false;
-        for (uint64_t i = 0; i < chunks && !failed_; ++i) {
+        for (uint64_t i = 0; i < chunks && !Ended(); ++i) {
             if (!Transfer(*file1_, path1_, a, false, L"compare")) break;
             CheckPattern(a, kDataChunkSize);
             if (!Transfer(*file2_, path2_, b, false, L"compare")) break;
@@ -82,22 +82,31 @@ class DataTestRun {
     const KText& failureLine() const { return failureLine_; }
 
   private:
+    // A failed transfer, or a stop request (which only the native program makes: the window's
+    // stop command is not taken during the data test).
+    bool Ended() const { return failed_ || runState.abortRequested != 0; }
+
     bool Open(std::unique_ptr<TestFile>& file, const KText& path, bool write) {
         int error = 0;
         file = CurrentFileSystem().Open(path, ModeFor(write), &error);
         if (file) return true;
-        AppendResultLine(path + L"verify: file open error");
+        if (error == kNotRegularFileError) {
+            // On a line of its own: the testing text has no line end.
+            AppendResultLine(L"\r\n" + path + L" exists and is not a regular file: not touched");
+        } else {
+            AppendResultLine(path + L"verify: file open error");
+        }
         return false;
     }
 
-    // One chunk; a transfer that fails or moves less than a chunk counts as one data error
-    // and ends the test, since the buffer no longer holds what the file does.
+    // One chunk; a transfer that fails or moves less than a chunk ends the test, since the
+    // buffer no longer holds what the file does. It is told as the failure it is, not counted
+    // as a data error: a full disk is no fault of the cabling.
     bool Transfer(TestFile& file, const KText& path, uint8_t* buffer, bool write,
                   const wchar_t* phase) {
         kadra::Transfer t =
             write ? file.Write(buffer, kDataChunkSize) : file.Read(buffer, kDataChunkSize);
         if (t.error == 0 && t.bytes == kDataChunkSize) return true;
-        ++dataErrorCount;
         failed_ = true;
         failureLine_ = path + (write ? L" write failed in the " : L" read failed in the ") + phase +
                        L" phase: ";
@@ -151,6 +160,7 @@ bool DataReliabilityTest(uint32_t driveNumber, uint64_t size) {
 bool DataReliabilityTest(const KText& verify1, const KText& verify2, uint64_t size) {
     const uint64_t chunks = size / kDataChunkSize;
     dataErrorCount = 0;
+    runState.abortRequested = 0;
     ReplaceResults(L"Testing for data reliability ...");
     ServiceMessageQueue();
 
@@ -166,12 +176,14 @@ bool DataReliabilityTest(const KText& verify1, const KText& verify2, uint64_t si
         finished = run.Run(chunks, a.data, b.data);
     }
     run.CloseAll();
-    if (finished) {
+    const bool stopped = runState.abortRequested != 0;
+    if (finished && !stopped) {
         KText text;
-        if (dataErrorCount != 0) {
+        if (!run.failureLine().empty()) {
+            text = L"\r\n" + run.failureLine();
+        } else if (dataErrorCount != 0) {
             text = L"\r\nWARNING! " + std::to_wstring(dataErrorCount) +
                    L" data errors detected!\r\n\r\nPlease check cables and bus termination!";
-            if (!run.failureLine().empty()) text += L"\r\n" + run.failureLine();
         } else {
             text = L"\r\nNo data errors found.";
         }
@@ -182,7 +194,7 @@ bool DataReliabilityTest(const KText& verify1, const KText& verify2, uint64_t si
     SetWaitCursor(false);
     CurrentFileSystem().Delete(verify1);
     CurrentFileSystem().Delete(verify2);
-    return finished && dataErrorCount == 0;
+    return finished && !stopped && run.failureLine().empty() && dataErrorCount == 0;
 }
 
 }  // namespace kadra

@@ -12,7 +12,7 @@ namespace kadra {
 
 inline constexpr uint32_t kDataChunkSize = 65536;
 
-// Bytes found wrong in the last data test (plus failed transfers), process-wide.
+// Bytes and chunks found wrong in the last data test, process-wide.
 inline uint32_t dataErrorCount = 0;
 
 // Sets dataErrorCount to 0 and fills `length` bytes (a multiple of 256) with the pattern

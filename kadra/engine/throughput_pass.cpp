@@ -106,7 +106,13 @@ PassOutcome RunPass(PassKind kind, const KText& path, uint64_t fileSize, uint32_
     int error = 0;
     std::unique_ptr<TestFile> file = files.Open(path, mode, &error);
     if (!file) {
-        return Fail(path + info.openFailure, failureLine);
+        if (error == kNotRegularFileError) {
+            Fail(path + L" exists and is not a regular file: not touched", failureLine);
+            return PassOutcome::Refused;
+        }
+        KText line = path + info.openFailure;
+        if (FailureReasonsWanted()) line += L": " + files.ErrorText(error);
+        return Fail(line, failureLine);
     }
     if (async && !OpenRequestQueue(*file, &error)) {
         return Fail(path + L": no request queue: " + files.ErrorText(error), failureLine);

@@ -14,6 +14,7 @@ enum class PassOutcome {
     Skipped,   // the pass did nothing (the random read with the notify option)
     Stopped,   // the stop request ended it
     Failed,    // no buffer, no file, no request queue, or a transfer failed: a line tells why
+    Refused,   // the file's name exists and is not a regular file: left alone, a line tells so
 };
 
 // Each appends a line to the results text when it fails and gives that line in failureLine.

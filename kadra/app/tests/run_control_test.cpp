@@ -7,6 +7,7 @@
 #include "recording_test_log.h"
 #include "result_table.h"
 #include "run_state.h"
+#include "test_file.h"
 #include "test_log.h"
 
 namespace kadra::testing {
@@ -58,7 +59,8 @@ TEST(InputRulesTest, DrivePhysicalAddressQueueAndFileSize) {
     for (const QueueCase& c :
          {QueueCase{L"100", 0, 39}, QueueCase{L"40", 0, 39}, QueueCase{L"39", 0, 39},
           QueueCase{L"0", 10, 0}, QueueCase{L"-1", 0, 39}, QueueCase{L"x", 7, 7},
-          QueueCase{L"", 7, 7}}) {
+          QueueCase{L"", 7, 7}, QueueCase{L"99999999999999", 0, 39},
+          QueueCase{L"2147483648", 10, 39}, QueueCase{L"-99999999999", 0, 39}}) {
         testSettings.queueLength = c.before;
         ReadQueueLength(c.text);
         EXPECT_EQ(testSettings.queueLength, c.after) << c.text;
@@ -220,6 +222,41 @@ TEST_F(RunControlTest, FailedPassesAreToldAndTheRunGoesOn) {
         << text;
 }
 
+TEST_F(RunControlTest, TheNativeProgramAppendsTheReasons) {
+    host.failureReasons = true;
+    InstallHost(host);
+    files.openErrors[L"R:\\KADRA.TMP"] = 5;
+    EXPECT_EQ(DiskTestCommand(inputs), RunOutcome::Failed);
+    KText text = ResultsText();
+    EXPECT_NE(text.find(L"R:\\KADRA.TMP not createable: error 5\r\nR:\\KADRA.TMP not found: "
+                        L"error 5\r\n"),
+              KText::npos)
+        << text;
+    // A write that ended on a full disk leaves a file shorter than the reads expect.
+    files.openErrors.clear();
+    files.onTransfer = [](FakeTransfer& t) {
+        if (t.write && t.offset >= 1048576) t.error = 28;
+    };
+    EXPECT_EQ(DiskTestCommand(inputs), RunOutcome::Failed);
+    text = ResultsText();
+    EXPECT_NE(text.find(L"R:\\KADRA.TMP read failed: file shorter than the test size"), KText::npos)
+        << text;
+    host.failureReasons = false;
+    InstallHost(host);
+    EXPECT_EQ(DiskTestCommand(inputs), RunOutcome::Failed);
+    EXPECT_NE(ResultsText().find(L"R:\\KADRA.TMP read failed: no data transferred"), KText::npos);
+}
+
+TEST_F(RunControlTest, ATemporaryNameThatIsNotARegularFileIsLeftAloneAndNotRead) {
+    files.openErrors[L"R:\\KADRA.TMP"] = kNotRegularFileError;
+    EXPECT_EQ(DiskTestCommand(inputs), RunOutcome::Failed);
+    EXPECT_EQ(files.opens.size(), 1u) << "no read pass opened it";
+    EXPECT_NE(
+        ResultsText().find(L"R:\\KADRA.TMP exists and is not a regular file: not touched\r\n"),
+        KText::npos)
+        << ResultsText();
+}
+
 TEST_F(RunControlTest, AFullDiskEndsTheWriteAndItsLineSurvivesTheLaterReports) {
     files.onTransfer = [](FakeTransfer& t) {
         if (t.write && t.length == 524288 && t.offset >= 524288 * 2) t.error = 28;
@@ -230,6 +267,20 @@ TEST_F(RunControlTest, AFullDiskEndsTheWriteAndItsLineSurvivesTheLaterReports) {
     const KText& text = ResultsText();
     EXPECT_NE(text.find(L"R:\\KADRA.TMP write failed: error 28\r\n"), KText::npos) << text;
     EXPECT_EQ(files.deleted, (std::vector<KText>{L"R:\\KADRA.TMP"}));
+}
+
+TEST_F(RunControlTest, DataTestNeedsRoomForBothFiles) {
+    inputs.drive = L"c";
+    files.freeBytes[L"C:\\"] = 8 * 1048576 - 1;
+    EXPECT_EQ(DataTestCommand(inputs), RunOutcome::NotStarted);
+    EXPECT_EQ(ResultsText(), L"only 7 MB free on drive C: !\r\n");
+    EXPECT_TRUE(files.opens.empty());
+    inputs.rootFolder = L"/data/";
+    files.freeBytes[L"/data/"] = 5 * 1048576;
+    EXPECT_EQ(DataTestCommand(inputs), RunOutcome::NotStarted);
+    EXPECT_EQ(ResultsText(), L"only 5 MB free on drive /data !\r\n");
+    files.freeBytes[L"/data/"] = 8 * 1048576;
+    EXPECT_EQ(DataTestCommand(inputs), RunOutcome::Completed);
 }
 
 TEST_F(RunControlTest, DataTestUsesTheDriveOrTheFolderGiven) {

@@ -44,13 +44,47 @@ TEST(CliOptionsTest, RejectsBadCommandLines) {
         {"file", "/x", "--dir", "/y"},  // not an option of file
         {"data", "--dir", "/y", "--description", "x"},
         {"disk", "--dir", "/y", "--fast"},
+        {"disk", "--dir", "/y", "--queue", "abc"},
+        {"disk", "--dir", "/y", "--queue", "99999999999"},
+        {"disk", "--dir", "/y", "--queue", "40"},
+        {"disk", "--dir", "/y", "--queue", "-1"},
+        {"disk", "--dir", "/y", "--queue", "4 "},
+        {"disk", "--dir", "/y", "--size", "0"},
+        {"disk", "--dir", "/y", "--size", "12MB"},
+        {"data", "--dir", "/y", "--size", "2147483648"},
+        {"file", "/x", "--phys", "zz"},
+        {"file", "/x", "--phys", "100000000"},
+        {"file", "/" + std::string(259, 'p')},  // 260 characters: more than a path may hold
     };
     for (const auto& args : bad) {
         CliOptions o;
         std::string error;
-        EXPECT_FALSE(ParseCliOptions(args, &o, &error));
+        EXPECT_FALSE(ParseCliOptions(args, &o, &error)) << args.back();
         EXPECT_FALSE(error.empty());
     }
+    CliOptions o;
+    std::string error;
+    EXPECT_FALSE(ParseCliOptions({"disk", "--dir", "/y", "--queue", "abc"}, &o, &error));
+    EXPECT_EQ(error, "--queue needs a number from 0 to 39, not \"abc\"");
+    // The edges of each range are taken.
+    EXPECT_TRUE(ParseCliOptions(
+        {"disk", "--dir", "/y", "--queue", "39", "--size", "2147483647", "--phys", "0xFFFFFFFF"},
+        &o, &error))
+        << error;
+    EXPECT_TRUE(ParseCliOptions({"file", "/" + std::string(258, 'p'), "--queue", "0"}, &o, &error))
+        << error;
+}
+
+TEST(CliOptionsTest, TheTestFolderMustExistAndBeWritable) {
+    ScratchFolder folder;
+    std::string error;
+    EXPECT_TRUE(CheckRunFolder(folder.path().string(), &error)) << error;
+    const std::string missing = (folder.path() / "missing").string();
+    EXPECT_FALSE(CheckRunFolder(missing, &error));
+    EXPECT_EQ(error, missing + ": No such file or directory");
+    folder.Write("plain", "x");
+    EXPECT_FALSE(CheckRunFolder((folder.path() / "plain").string(), &error));
+    EXPECT_NE(error.find("not a folder"), std::string::npos) << error;
 }
 
 class PrepareCliRunTest : public ::testing::Test {
@@ -92,6 +126,20 @@ TEST_F(PrepareCliRunTest, DefaultsComeFromTheIniBesideTheProgram) {
     ASSERT_TRUE(ParseCliOptions({"disk", "--dir", "/t", "--product", "7"}, &o, &error));
     EXPECT_FALSE(PrepareCliRun(o, folder.File("kadra"), &in, &error));
     EXPECT_NE(error.find("1 HD 10 bit"), std::string::npos) << error;
+}
+
+TEST_F(PrepareCliRunTest, QuickWithoutABlockSizeOfTheSeriesIsRefused) {
+    folder.Write("KADRA.INI",
+                 "[PRODUCT0]\nNAME=Tiny\nVIDEO_READ_BLOCKSIZE=4\nAUDIO_READ_BLOCKSIZE=8\n"
+                 "VIDEO_WRITE_BLOCKSIZE=4\nAUDIO_WRITE_BLOCKSIZE=8\n");
+    CliOptions o;
+    std::string error;
+    StartInputs in;
+    ASSERT_TRUE(ParseCliOptions({"disk", "--dir", "/t", "--quick"}, &o, &error));
+    EXPECT_FALSE(PrepareCliRun(o, folder.File("kadra"), &in, &error));
+    EXPECT_NE(error.find("no block size selected"), std::string::npos) << error;
+    ASSERT_TRUE(ParseCliOptions({"disk", "--dir", "/t", "--all-sizes"}, &o, &error));
+    EXPECT_TRUE(PrepareCliRun(o, folder.File("kadra"), &in, &error)) << error;
 }
 
 TEST(CliOutputTest, ResultsGetLineFeeds) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Short runs of the native kadra program on a scratch folder: the three tests, synchronous and
-# queued, a stop by SIGINT, and the exit status of runs that cannot start.
+# queued, stops by SIGINT and SIGTERM, links in the files' places, and the exit status of runs
+# that cannot start.
 set -euo pipefail
 kadra=$1
 dir=$(mktemp -d "${TMPDIR:-/tmp}/kadra-e2e.XXXXXX")
@@ -44,4 +45,58 @@ set -e
 [ $full -eq 2 ] && grep -q "^only [0-9]* MB free on drive $dir !\$" "$dir/full.txt" || fail "free space: $full $(cat "$dir/full.txt")"
 [ $stopped -eq 130 ] || fail "stop status $stopped"
 [ ! -e "$dir/KADRA.TMP" ] || fail "temporary file left after the stop"
+# A link in the temporary file's place: its target is never written, the link stays.
+mkdir "$dir/w"
+printf 'precious' > "$dir/victim.bin"
+ln -s ../victim.bin "$dir/w/KADRA.TMP"
+ln -s ../victim.bin "$dir/w/verify1.TMP"
+set +e
+out=$("$kadra" disk --dir "$dir/w" --size 4 --ini "$ini")
+linked=$?
+dout=$("$kadra" data --dir "$dir/w" --size 4 --ini "$ini")
+dlinked=$?
+set -e
+[ "$(cat "$dir/victim.bin")" = precious ] || fail "link target written"
+[ -L "$dir/w/KADRA.TMP" ] && [ -L "$dir/w/verify1.TMP" ] || fail "link removed"
+[ $linked -eq 1 ] && grep -q "KADRA.TMP exists and is not a regular file: not touched" <<<"$out" ||
+    fail "link refused: $linked $out"
+[ $dlinked -eq 1 ] && grep -q "verify1.TMP exists and is not a regular file" <<<"$dout" ||
+    fail "data test link refused: $dlinked $dout"
+rm -r "$dir/w"
+
+# SIGTERM, twice, during the data test: it stops at the next chunk and deletes both files.
+"$kadra" data --dir "$dir" --size 256 --ini "$ini" > "$dir/data-stop.txt" &
+pid=$!
+for _ in $(seq 1 200); do [ -e "$dir/verify1.TMP" ] && break; sleep 0.05; done
+set +e
+kill -TERM $pid
+kill -TERM $pid
+wait $pid
+dstopped=$?
+set -e
+[ $dstopped -eq 130 ] || fail "data test stop status $dstopped"
+[ ! -e "$dir/verify1.TMP" ] && [ ! -e "$dir/verify2.TMP" ] || fail "verify files left after a stop"
+
+# Bad values, missing folders and a missing INI file are told.
+set +e
+"$kadra" disk --dir "$dir" --queue abc --ini "$ini" 2> "$dir/err.txt"
+badqueue=$?
+"$kadra" disk --dir "$dir" --queue 99999999999 --ini "$ini" 2>> "$dir/err.txt"
+bigqueue=$?
+"$kadra" disk --dir "$dir/none" --size 4 --ini "$ini" > "$dir/none.txt" 2>> "$dir/err.txt"
+nodir=$?
+"$kadra" file "/$(printf 'p%.0s' $(seq 1 300))" --ini "$ini" 2>> "$dir/err.txt"
+longpath=$?
+"$kadra" data --dir "$dir" --size 4 --ini "$dir/missing.ini" > /dev/null 2> "$dir/warn.txt"
+noini=$?
+set -e
+[ $badqueue -eq 2 ] && [ $bigqueue -eq 2 ] || fail "bad queue accepted: $badqueue $bigqueue"
+grep -q -- '--queue needs a number from 0 to 39, not "99999999999"' "$dir/err.txt" ||
+    fail "queue message: $(cat "$dir/err.txt")"
+[ $nodir -eq 2 ] && grep -q "$dir/none: No such file or directory" "$dir/err.txt" ||
+    fail "missing folder: $nodir $(cat "$dir/err.txt")"
+[ ! -s "$dir/none.txt" ] || fail "a pass ran on a missing folder"
+[ $longpath -eq 2 ] && grep -q 'path too long' "$dir/err.txt" || fail "long path: $longpath"
+[ $noini -eq 0 ] && grep -q "warning: $dir/missing.ini does not exist" "$dir/warn.txt" ||
+    fail "missing INI: $noini $(cat "$dir/warn.txt")"
 echo "kadra end to end: ok"

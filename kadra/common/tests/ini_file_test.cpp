@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+
 #include "kadra_test_support.h"
 
 namespace kadra {
@@ -149,6 +152,31 @@ TEST(IniFileTest, NativeWriterFollowsLinksAndKeepsPermissions) {
     EXPECT_EQ(ReadIniString(L"INIT", L"Drive", L"", folder.File("real.ini")), L"S");
     EXPECT_EQ(fs::status(folder.path() / "real.ini").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
+}
+
+// A file read once is kept; a change from outside (a new time, even with the same size) or a
+// write through the writer is seen at the next read.
+TEST(IniFileTest, NativeReaderSeesEveryChangeOfAKeptFile) {
+    namespace fs = std::filesystem;
+    ScratchFolder folder;
+    const fs::path file = folder.path() / "KADRA.INI";
+    const KText path = folder.File("KADRA.INI");
+    const auto hourAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    folder.Write("KADRA.INI", "[INIT]\nDrive=R\n[P]\nA=1\n");
+    fs::last_write_time(file, hourAgo);
+    EXPECT_EQ(ReadIniString(L"INIT", L"Drive", L"", path), L"R");
+    EXPECT_EQ(ReadIniString(L"p", L"a", L"", path), L"1");
+    folder.Write("KADRA.INI", "[INIT]\nDrive=S\n[P]\nA=2\n");
+    fs::last_write_time(file, hourAgo + std::chrono::seconds(1));
+    EXPECT_EQ(ReadIniString(L"INIT", L"Drive", L"", path), L"S");
+    ASSERT_TRUE(WriteIniString(L"P", L"A", L"3", path));
+    fs::last_write_time(file, hourAgo);
+    EXPECT_EQ(ReadIniString(L"P", L"A", L"", path), L"3");
+    // Another file of the same content is read as itself.
+    folder.Write("other.ini", "[INIT]\nDrive=T\n");
+    EXPECT_EQ(ReadIniString(L"INIT", L"Drive", L"", folder.File("other.ini")), L"T");
+    fs::remove(file);
+    EXPECT_EQ(ReadIniString(L"INIT", L"Drive", L"gone", path), L"gone");
 }
 #endif
 

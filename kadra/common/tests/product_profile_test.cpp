@@ -98,7 +98,7 @@ TEST_F(ProductProfileTest, ValuesAreScannedAndLimitsComeFromRingsAtEachStreamsRa
                  "VIDEO_READ_RATE=12.5\n"
                  "VIDEO_WRITE_RATE=25 MB/s\n"  // scanned up to the first non-number
                  "AUDIO_READ_RATE=fast\n"      // no number: the default
-                 "AUDIO_WRITE_RATE=0\n"        // no rate: never too slow
+                 "AUDIO_WRITE_RATE=0\n"        // not above 0: the default
                  "VIDEO_READ_STREAMS=3\n"
                  "AUDIO_WRITE_STREAMS=\n"  // empty: no number, the default
                  "VIDEO_READ_BLOCKSIZE=1024\n"
@@ -111,7 +111,7 @@ TEST_F(ProductProfileTest, ValuesAreScannedAndLimitsComeFromRingsAtEachStreamsRa
     EXPECT_EQ(p.videoReadRate, 12.5);
     EXPECT_EQ(p.videoWriteRate, 25.0);
     EXPECT_EQ(p.audioReadRate, 0.09);
-    EXPECT_EQ(p.audioWriteRate, 0.0);
+    EXPECT_EQ(p.audioWriteRate, 0.09);
     EXPECT_EQ(p.videoReadStreams, 3);
     EXPECT_EQ(p.audioWriteStreams, 4);
     EXPECT_EQ(p.videoReadBlockSize, 1048576u);
@@ -119,7 +119,19 @@ TEST_F(ProductProfileTest, ValuesAreScannedAndLimitsComeFromRingsAtEachStreamsRa
     EXPECT_DOUBLE_EQ(p.videoReadLimitMs, 8192 / (12.5 * 1024.0) * 1000.0);   // 640 ms
     EXPECT_DOUBLE_EQ(p.videoWriteLimitMs, 2048 / (25.0 * 1024.0) * 1000.0);  // 80 ms
     EXPECT_DOUBLE_EQ(p.audioReadLimitMs, 90 / (0.09 * 1024.0) * 1000.0);
-    EXPECT_TRUE(std::isinf(p.audioWriteLimitMs));
+    EXPECT_DOUBLE_EQ(p.audioWriteLimitMs, 4096 / (0.09 * 1024.0) * 1000.0);
+}
+
+TEST_F(ProductProfileTest, ARateThatIsNoFiniteNumberAboveZeroIsTheDefault) {
+    for (const char* rate : {"nan", "NAN(1)", "inf", "-infinity", "-3", "1e999", "0x0"}) {
+        folder.Write("KADRA.INI", std::string("[PRODUCT0]\nNAME=odd\nVIDEO_READ_RATE=") + rate +
+                                      "\nAUDIO_WRITE_RATE=" + rate + "\n");
+        ReadProductProfiles(folder.File("KADRA.INI"));
+        const ProductProfile& p = productTable.profiles[0];
+        EXPECT_EQ(p.videoReadRate, 6.25) << rate;
+        EXPECT_EQ(p.audioWriteRate, 0.09) << rate;
+        EXPECT_TRUE(std::isfinite(p.videoReadLimitMs) && p.videoReadLimitMs > 0) << rate;
+    }
 }
 
 TEST_F(ProductProfileTest, ProgramFolderAndIniPathComeFromTheProgramFile) {

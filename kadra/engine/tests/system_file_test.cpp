@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "kadra_test_support.h"
 #include "test_file.h"
@@ -30,6 +31,42 @@ TEST(SystemFileTest, PagesAreAlignedAndZero) {
     ASSERT_NE(pages.data, nullptr);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(pages.data) % 4096, 0u);
     EXPECT_EQ(pages.data[0] | pages.data[kTransferBufferSize - 1], 0);
+}
+
+TEST(SystemFileTest, NothingIsWrittenThroughALinkOrIntoAFolder) {
+    ScratchFolder folder;
+    FileSystem& files = SystemFileSystem();
+    folder.Write("victim.bin", "precious");
+    std::filesystem::create_directory(folder.path() / "folder.tmp");
+    std::error_code failed;
+    std::filesystem::create_symlink(folder.path() / "victim.bin", folder.path() / "link.tmp",
+                                    failed);
+    // Where the system keeps no link of its own (a Windows emulation may make a plain file),
+    // only the folder is tried.
+    const bool links = !failed && std::filesystem::is_symlink(folder.path() / "link.tmp");
+    std::filesystem::create_symlink(folder.path() / "nowhere.bin", folder.path() / "dangling.tmp",
+                                    failed);
+    FileOpenMode write;
+    write.write = true;
+    for (const char* name : {"link.tmp", "dangling.tmp", "folder.tmp"}) {
+        if (!links && std::string_view(name) != "folder.tmp") continue;
+        for (bool unbuffered : {false, true}) {
+            write.unbuffered = unbuffered;
+            int error = 0;
+            EXPECT_FALSE(files.Open(folder.File(name), write, &error)) << name;
+            EXPECT_EQ(error, kNotRegularFileError) << name;
+        }
+        EXPECT_FALSE(files.Delete(folder.File(name))) << name;
+        EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(folder.path() / name)))
+            << name << " left alone";
+    }
+    EXPECT_EQ(folder.Read("victim.bin"), "precious");
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "nowhere.bin"));
+    EXPECT_EQ(ToUtf8(files.ErrorText(kNotRegularFileError)), "not a regular file");
+    if (!links) GTEST_SKIP() << "this system gave no symbolic link; the folder was checked";
+    // The user's own file of a file test may be reached through a link: it is only read.
+    int error = 0;
+    EXPECT_TRUE(files.Open(folder.File("link.tmp"), FileOpenMode{}, &error));
 }
 
 class SystemFileModeTest : public ::testing::TestWithParam<bool> {};
