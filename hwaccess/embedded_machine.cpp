@@ -375,7 +375,9 @@ const char* EmbeddedMachineText() {
 
 std::unique_ptr<SimMachine> MakeEmbeddedMachine() {
     std::string error;  // the embedded text loads without error (checked by the tests)
-    return LoadMachineText(EmbeddedMachineText(), "embedded", error);
+    auto machine = LoadMachineText(EmbeddedMachineText(), "embedded", error);
+    if (machine) machine->SetSourceLabel("simulated: embedded machine");
+    return machine;
 }
 
 }  // namespace tvk

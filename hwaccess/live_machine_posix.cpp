@@ -37,7 +37,7 @@ class LiveMachine : public Machine {
             munmap(mapping.first, mapping.second);
     }
 
-    bool list(std::string& error) {
+    bool ListFunctions(std::string& error) {
         DIR* dir = opendir(root_.c_str());
         if (!dir) {
             error = "machine source live: cannot list " + root_ + " (" + std::strerror(errno) + ")";
@@ -57,7 +57,7 @@ class LiveMachine : public Machine {
 
     bool ReadConfig(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset,
                     uint32_t& value) override {
-        const int fd = configFd(bus, device, function);
+        const int fd = ConfigFd(bus, device, function);
         if (fd < 0) return false;
         uint8_t bytes[4] = {0xFF, 0xFF, 0xFF, 0xFF};
         const ssize_t n = pread(fd, bytes, 4, offset & ~3u);
@@ -69,7 +69,7 @@ class LiveMachine : public Machine {
 
     void WriteConfig(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset,
                      uint32_t value) override {
-        const int fd = configFd(bus, device, function);
+        const int fd = ConfigFd(bus, device, function);
         if (fd < 0) return;
         const uint8_t bytes[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16),
                                   uint8_t(value >> 24)};
@@ -79,7 +79,7 @@ class LiveMachine : public Machine {
     }
 
     bool ReadPort(uint32_t port, uint32_t& value) override {
-        const int fd = portFd();
+        const int fd = PortFd();
         uint8_t bytes[4];
         if (fd < 0 || port > 0xFFFC || pread(fd, bytes, 4, port) != 4) return false;
         value = uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
@@ -88,7 +88,7 @@ class LiveMachine : public Machine {
     }
 
     bool WritePort(uint32_t port, uint32_t value) override {
-        const int fd = portFd();
+        const int fd = PortFd();
         const uint8_t bytes[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16),
                                   uint8_t(value >> 24)};
         return fd >= 0 && port <= 0xFFFC && pwrite(fd, bytes, 4, port) == 4;
@@ -99,13 +99,13 @@ class LiveMachine : public Machine {
         const uint64_t last = uint64_t(address) + length - 1;
         for (uint32_t key = 0; key < 65536; ++key) {
             if (!present_[key]) continue;
-            const std::vector<SysfsResource>& resources = resourcesOf(key);
+            const std::vector<SysfsResource>& resources = ResourcesOf(key);
             for (size_t i = 0; i < resources.size() && i < 6; ++i) {
                 const SysfsResource& r = resources[i];
                 if (!(r.flags & kIoResourceMem) || r.start == 0 || address < r.start ||
                     last > r.end)
                     continue;
-                return mapResource(key, int(i), address - r.start, length);
+                return MapResource(key, int(i), address - r.start, length);
             }
         }
         return nullptr;
@@ -123,26 +123,26 @@ class LiveMachine : public Machine {
         return uint32_t(bus) << 8 | uint32_t(device) << 3 | function;
     }
 
-    std::string folder(uint32_t key) const {
+    std::string FolderOf(uint32_t key) const {
         char name[32];
         std::snprintf(name, sizeof name, "0000:%02x:%02x.%x", key >> 8, (key >> 3) & 31, key & 7);
         return root_ + "/" + name;
     }
 
-    int configFd(uint8_t bus, uint8_t device, uint8_t function) {
+    int ConfigFd(uint8_t bus, uint8_t device, uint8_t function) {
         if (device > 31 || function > 7) return -1;
         const uint32_t key = Key(bus, device, function);
         if (!present_[key]) return -1;
         auto it = configFds_.find(key);
         if (it != configFds_.end()) return it->second;
-        const std::string path = folder(key) + "/config";
+        const std::string path = FolderOf(key) + "/config";
         int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
         if (fd < 0) fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
         configFds_[key] = fd;
         return fd;
     }
 
-    int portFd() {
+    int PortFd() {
         if (portFd_ == -2) {
             portFd_ = open(portDevice_.c_str(), O_RDWR | O_CLOEXEC);
             if (portFd_ < 0) portFd_ = -1;
@@ -150,17 +150,17 @@ class LiveMachine : public Machine {
         return portFd_;
     }
 
-    const std::vector<SysfsResource>& resourcesOf(uint32_t key) {
+    const std::vector<SysfsResource>& ResourcesOf(uint32_t key) {
         auto it = resources_.find(key);
         if (it != resources_.end()) return it->second;
-        std::ifstream in(folder(key) + "/resource");
+        std::ifstream in(FolderOf(key) + "/resource");
         std::stringstream text;
         text << in.rdbuf();
         return resources_[key] = ParseSysfsResources(in ? text.str() : std::string());
     }
 
-    void* mapResource(uint32_t key, int index, uint64_t offset, uint32_t length) {
-        const std::string path = folder(key) + "/resource" + std::to_string(index);
+    void* MapResource(uint32_t key, int index, uint64_t offset, uint32_t length) {
+        const std::string path = FolderOf(key) + "/resource" + std::to_string(index);
         const int fd = open(path.c_str(), O_RDWR | O_SYNC | O_CLOEXEC);
         if (fd < 0) return nullptr;
         const uint64_t page = uint64_t(sysconf(_SC_PAGESIZE));
@@ -206,7 +206,7 @@ std::vector<SysfsResource> ParseSysfsResources(const std::string& text) {
 std::unique_ptr<Machine> OpenLiveMachine(std::string& error, const std::string& root,
                                          const std::string& portDevice) {
     auto machine = std::make_unique<LiveMachine>(root, portDevice);
-    if (!machine->list(error)) return nullptr;
+    if (!machine->ListFunctions(error)) return nullptr;
     return machine;
 }
 

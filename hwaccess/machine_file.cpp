@@ -20,18 +20,30 @@
 #include <optional>
 #include <sstream>
 
+#include "pci_header.h"
+
 namespace tvk {
 
 namespace {
 
 constexpr size_t kMaxFileBytes = 64u << 20;
 
+// One hex line of a function's block: its line number and the first offset it gives.
+struct HexRow {
+    int line;
+    size_t offset;
+};
+
 struct ParsedFunction {
     int line = 0;
     FunctionImage image;
     std::vector<bool> given = std::vector<bool>(4096, false);
     size_t end = 0;  // one past the highest offset given
+    std::vector<HexRow> rows;
 };
+
+// lspci writes 16 bytes to a hex line.
+constexpr size_t kBytesPerHexLine = 16;
 
 struct BarNote {
     int line;
@@ -51,7 +63,7 @@ struct Contents {
 struct RamNote {
     int line;
     uint32_t address;
-    uint32_t size;
+    uint64_t size;  // up to 4G: a region may fill the whole 32-bit space
 };
 
 bool IsHex(char c) {
@@ -173,26 +185,6 @@ uint64_t LargestPowerOfTwoAtMost(uint64_t v) {
     return p;
 }
 
-uint32_t Dword(const std::vector<uint8_t>& c, size_t o) {
-    return uint32_t(c[o]) | uint32_t(c[o + 1]) << 8 | uint32_t(c[o + 2]) << 16 |
-           uint32_t(c[o + 3]) << 24;
-}
-
-// BAR layout by header type: number of BARs and the ROM register offset (0 = none).
-void Layout(const std::vector<uint8_t>& c, int& bars, size_t& rom) {
-    switch (c[0x0E] & 0x7F) {
-        case 1:
-            bars = 2, rom = 0x38;
-            break;
-        case 2:
-            bars = 1, rom = 0;
-            break;
-        default:
-            bars = 6, rom = 0x30;
-            break;
-    }
-}
-
 struct BarInfo {
     bool io = false;
     bool wide = false;
@@ -202,14 +194,14 @@ struct BarInfo {
 
 BarInfo Bar(const std::vector<uint8_t>& c, int i, int bars) {
     BarInfo b;
-    const uint32_t v = Dword(c, 0x10 + 4 * size_t(i));
+    const uint32_t v = ConfigDword(c, kFirstBar + 4 * size_t(i));
     b.io = v & 1;
     if (b.io) {
         b.address = v & 0xFFFFFFFCu;
     } else {
         b.wide = ((v >> 1) & 3) == 2 && i + 1 < bars;
         b.address = v & 0xFFFFFFF0u;
-        if (b.wide) b.address |= uint64_t(Dword(c, 0x14 + 4 * size_t(i))) << 32;
+        if (b.wide) b.address |= uint64_t(ConfigDword(c, kFirstBar + 4 + 4 * size_t(i))) << 32;
     }
     b.implemented = v != 0 || (b.wide && b.address != 0);
     return b;
@@ -218,29 +210,50 @@ BarInfo Bar(const std::vector<uint8_t>& c, int i, int bars) {
 // Fits a size given by lspci's Region line to what the BAR can hold: rounded up to a power
 // of two and to the minimum; a size too large for the BAR is dropped.
 uint64_t FitSize(uint64_t size, bool io, bool wide, bool rom) {
-    const uint64_t min = rom ? 2048 : io ? 4 : 16;
-    const uint64_t max = io ? 65536 : (wide ? uint64_t(1) << 63 : uint64_t(1) << 31);
+    const uint64_t min = rom ? kMinRom : io ? kMinIoBar : kMinMemoryBar;
+    const uint64_t max = io ? kMaxIoBar : (wide ? kMaxMemory64Bar : kMaxMemory32Bar);
     size = std::max(RoundUpPowerOfTwo(size), min);
     return size > max ? 0 : size;
+}
+
+// The line where a missing byte should have come: the last hex line of the block that starts
+// at or before it (a line cut short, or followed by a gap), else the function's header.
+int MissingByteLine(const ParsedFunction& p, size_t offset) {
+    int line = p.line;
+    size_t best = 0;
+    bool found = false;
+    for (const HexRow& row : p.rows) {
+        if (row.offset <= offset && (!found || row.offset >= best)) {
+            line = row.line;
+            best = row.offset;
+            found = true;
+        }
+    }
+    return line;
 }
 
 class Parser {
   public:
     explicit Parser(const std::string& name) : name_(name) {}
 
-    std::unique_ptr<SimMachine> parse(const std::string& text, std::string& error);
+    std::unique_ptr<SimMachine> Parse(const std::string& text, std::string& error);
 
   private:
-    bool fail(int line, const std::string& message) {
+    bool Fail(int line, const std::string& message) {
         error_ = name_ + ":" + std::to_string(line) + ": " + message;
         return false;
     }
-    bool line(const std::string& s, int number);
-    bool header(const std::string& s, int number, size_t domainDigits);
-    bool hexLine(const std::string& s, int number);
-    bool regionLine(const std::string& s);
-    bool annotation(const std::string& s, int number);
-    std::unique_ptr<SimMachine> build();
+    bool ParseLine(const std::string& s, int number);
+    bool ParseHeader(const std::string& s, int number, size_t domainDigits);
+    bool ParseHexLine(const std::string& s, int number);
+    bool ParseRegionLine(const std::string& s);
+    bool ParseAnnotation(const std::string& s, int number);
+    // Building the machine from what was parsed, step by step.
+    std::unique_ptr<SimMachine> Build();
+    bool CompleteImages(std::vector<FunctionImage>& images);
+    bool ApplyBarNotes(std::vector<FunctionImage>& images);
+    bool AddDecoders(SimMachine& machine, const std::vector<FunctionImage>& images);
+    bool StoreContents(SimMachine& machine);
 
     std::string name_;
     std::string error_;
@@ -252,14 +265,14 @@ class Parser {
     std::vector<Contents> contents_;
 };
 
-bool Parser::header(const std::string& s, int number, size_t domainDigits) {
+bool Parser::ParseHeader(const std::string& s, int number, size_t domainDigits) {
     const size_t at = domainDigits ? domainDigits + 1 : 0;
     const uint64_t domain = domainDigits ? HexNumber(s, 0, domainDigits) : 0;
     const uint8_t bus = uint8_t(HexNumber(s, at, 2));
     const uint64_t device = HexNumber(s, at + 3, 2);
     const char f = s[at + 6];
-    if (device > 31) return fail(number, "device number above 1f");
-    if (f < '0' || f > '7') return fail(number, "function number above 7");
+    if (device > 31) return Fail(number, "device number above 1f");
+    if (f < '0' || f > '7') return Fail(number, "function number above 7");
     const uint8_t function = uint8_t(f - '0');
     if (domain != 0) {
         // Configuration mechanism #1 reaches segment 0 only: other domains are not loaded.
@@ -270,7 +283,7 @@ bool Parser::header(const std::string& s, int number, size_t domainDigits) {
     }
     for (const auto& p : functions_) {
         if (p.image.bus == bus && p.image.device == device && p.image.function == function)
-            return fail(number, "function " + s.substr(at, 7) + " already given on line " +
+            return Fail(number, "function " + s.substr(at, 7) + " already given on line " +
                                     std::to_string(p.line));
     }
     functions_.emplace_back();
@@ -284,16 +297,19 @@ bool Parser::header(const std::string& s, int number, size_t domainDigits) {
     return true;
 }
 
-bool Parser::hexLine(const std::string& s, int number) {
-    if (!current_) return fail(number, "hex line outside a function's block");
+bool Parser::ParseHexLine(const std::string& s, int number) {
+    if (!current_) return Fail(number, "hex line outside a function's block");
     const size_t colon = s.find(':');
     uint64_t offset = HexNumber(s, 0, colon);
+    current_->rows.push_back({number, size_t(std::min<uint64_t>(offset, 4096))});
     size_t z = colon + 2;
+    size_t count = 0;
     while (z + 1 < s.size() && IsHex(s[z]) && IsHex(s[z + 1]) &&
            (z + 2 == s.size() || s[z + 2] == ' ')) {
-        if (offset >= 4096) return fail(number, "offset beyond 4096 bytes of configuration space");
+        if (offset >= 4096) return Fail(number, "offset beyond 4096 bytes of configuration space");
+        if (++count > kBytesPerHexLine) return Fail(number, "more than 16 bytes on one hex line");
         if (current_->given[offset])
-            return fail(number, "configuration byte " + std::to_string(offset) + " given twice");
+            return Fail(number, "configuration byte " + std::to_string(offset) + " given twice");
         current_->given[offset] = true;
         current_->image.config[offset] = uint8_t(HexNumber(s, z, 2));
         ++offset;
@@ -301,11 +317,11 @@ bool Parser::hexLine(const std::string& s, int number) {
         z += 2;
         if (z < s.size()) ++z;
     }
-    if (z < s.size()) return fail(number, "malformed hex line (expected \"XX: xx xx ...\")");
+    if (z < s.size()) return Fail(number, "malformed hex line (expected \"XX: xx xx ...\")");
     return true;
 }
 
-bool Parser::regionLine(const std::string& s) {
+bool Parser::ParseRegionLine(const std::string& s) {
     int bar;
     if (Matches(s, "\tRegion ") && s.size() > 9 && s[8] >= '0' && s[8] <= '5' && s[9] == ':') {
         bar = s[8] - '0';
@@ -326,77 +342,77 @@ bool Parser::regionLine(const std::string& s) {
     return true;
 }
 
-bool Parser::annotation(const std::string& s, int number) {
+bool Parser::ParseAnnotation(const std::string& s, int number) {
     const std::vector<std::string> w = Words(s.substr(4));
     const std::string usage =
         "annotations: #tvk bar BB:DD.F N|rom SIZE, #tvk ram ADDRESS SIZE, "
         "#tvk mem ADDRESS xx.., #tvk fill ADDRESS LENGTH xx, #tvk io PORT xx..";
-    if (w.empty()) return fail(number, "empty annotation; " + usage);
+    if (w.empty()) return Fail(number, "empty annotation; " + usage);
     const std::string& what = w[0];
     if (what == "bar") {
-        if (w.size() != 4) return fail(number, "expected: #tvk bar BB:DD.F N|rom SIZE");
+        if (w.size() != 4) return Fail(number, "expected: #tvk bar BB:DD.F N|rom SIZE");
         BarNote n{number, 0, 0, 0, 0, 0};
         bool domainZero;
         if (!ParseAddress(w[1], domainZero, n.bus, n.device, n.function))
-            return fail(number, "bad function address '" + w[1] + "' (expected BB:DD.F)");
+            return Fail(number, "bad function address '" + w[1] + "' (expected BB:DD.F)");
         if (w[2] == "rom") {
             n.bar = kRomBar;
         } else if (w[2].size() == 1 && w[2][0] >= '0' && w[2][0] <= '5') {
             n.bar = w[2][0] - '0';
         } else {
-            return fail(number, "bad BAR '" + w[2] + "' (expected 0 to 5 or rom)");
+            return Fail(number, "bad BAR '" + w[2] + "' (expected 0 to 5 or rom)");
         }
         const auto size = ParseSize(w[3]);
         if (!size || *size == 0 || (*size & (*size - 1)))
-            return fail(number, "bad BAR size '" + w[3] + "' (a power of two such as 64K)");
+            return Fail(number, "bad BAR size '" + w[3] + "' (a power of two such as 64K)");
         n.size = *size;
         if (domainZero) bars_.push_back(n);
         return true;
     }
     if (what == "ram") {
-        if (w.size() != 3) return fail(number, "expected: #tvk ram ADDRESS SIZE");
+        if (w.size() != 3) return Fail(number, "expected: #tvk ram ADDRESS SIZE");
         const auto address = ParseHex(w[1]);
         const auto size = ParseSize(w[2]);
         if (!address || *address > 0xFFFFFFFFu)
-            return fail(number, "bad RAM address '" + w[1] + "' (hex, below 4 GB)");
+            return Fail(number, "bad RAM address '" + w[1] + "' (hex, below 4 GB)");
         if (!size || *size == 0 || *address + *size > (uint64_t(1) << 32))
-            return fail(number, "bad RAM size '" + w[2] + "' (the region must end by 4 GB)");
-        ram_.push_back({number, uint32_t(*address), uint32_t(*size)});
+            return Fail(number, "bad RAM size '" + w[2] + "' (the region must end by 4 GB)");
+        ram_.push_back({number, uint32_t(*address), *size});
         return true;
     }
     if (what == "mem" || what == "io") {
-        if (w.size() < 3) return fail(number, "expected: #tvk " + what + " ADDRESS xx xx ...");
+        if (w.size() < 3) return Fail(number, "expected: #tvk " + what + " ADDRESS xx xx ...");
         const auto address = ParseHex(w[1]);
         if (!address || (what == "io" && *address > 0xFFFFFFFFu))
-            return fail(number, "bad address '" + w[1] + "' (hex)");
+            return Fail(number, "bad address '" + w[1] + "' (hex)");
         Contents c{what == "mem" ? Contents::Memory : Contents::Ports, number, *address, 0, {}};
         for (size_t i = 2; i < w.size(); ++i) {
             const auto b = ParseByte(w[i]);
-            if (!b) return fail(number, "bad byte '" + w[i] + "' (two hex digits)");
+            if (!b) return Fail(number, "bad byte '" + w[i] + "' (two hex digits)");
             c.bytes.push_back(*b);
         }
         contents_.push_back(std::move(c));
         return true;
     }
     if (what == "fill") {
-        if (w.size() != 4) return fail(number, "expected: #tvk fill ADDRESS LENGTH xx");
+        if (w.size() != 4) return Fail(number, "expected: #tvk fill ADDRESS LENGTH xx");
         const auto address = ParseHex(w[1]);
         const auto length = ParseSize(w[2]);
         const auto b = ParseByte(w[3]);
-        if (!address) return fail(number, "bad address '" + w[1] + "' (hex)");
+        if (!address) return Fail(number, "bad address '" + w[1] + "' (hex)");
         if (!length || *length == 0 || *length > (uint64_t(1) << 32))
-            return fail(number, "bad length '" + w[2] + "'");
-        if (!b) return fail(number, "bad byte '" + w[3] + "' (two hex digits)");
+            return Fail(number, "bad length '" + w[2] + "' (1 to 4G)");
+        if (!b) return Fail(number, "bad byte '" + w[3] + "' (two hex digits)");
         contents_.push_back({Contents::Fill, number, *address, *length, {*b}});
         return true;
     }
-    return fail(number, "unknown annotation '" + what + "'; " + usage);
+    return Fail(number, "unknown annotation '" + what + "'; " + usage);
 }
 
-bool Parser::line(const std::string& s, int number) {
-    if (Matches(s, "##:##.# ")) return header(s, number, 0);
-    if (Matches(s, "####:##:##.# ")) return header(s, number, 4);
-    if (Matches(s, "#####:##:##.# ")) return header(s, number, 5);
+bool Parser::ParseLine(const std::string& s, int number) {
+    if (Matches(s, "##:##.# ")) return ParseHeader(s, number, 0);
+    if (Matches(s, "####:##:##.# ")) return ParseHeader(s, number, 4);
+    if (Matches(s, "#####:##:##.# ")) return ParseHeader(s, number, 5);
     if (s.empty()) {
         current_ = nullptr;
         return true;
@@ -406,16 +422,16 @@ bool Parser::line(const std::string& s, int number) {
             bool hex = true;
             for (size_t i = 0; i < digits && hex; ++i)
                 hex = IsHex(s[i]);
-            if (hex && s[digits] == ':' && s[digits + 1] == ' ') return hexLine(s, number);
+            if (hex && s[digits] == ':' && s[digits + 1] == ' ') return ParseHexLine(s, number);
         }
     }
     if (s.compare(0, 4, "#tvk") == 0 && (s.size() == 4 || s[4] == ' ' || s[4] == '\t'))
-        return annotation(s, number);
-    if (current_ && s[0] == '\t') regionLine(s);
+        return ParseAnnotation(s, number);
+    if (current_ && s[0] == '\t') ParseRegionLine(s);
     return true;
 }
 
-std::unique_ptr<SimMachine> Parser::parse(const std::string& text, std::string& error) {
+std::unique_ptr<SimMachine> Parser::Parse(const std::string& text, std::string& error) {
     int number = 0;
     size_t start = 0;
     while (start < text.size()) {
@@ -424,42 +440,50 @@ std::unique_ptr<SimMachine> Parser::parse(const std::string& text, std::string& 
         std::string s = text.substr(start, end - start);
         if (!s.empty() && s.back() == '\r') s.pop_back();
         ++number;
-        if (!line(s, number)) {
+        if (!ParseLine(s, number)) {
             error = error_;
             return nullptr;
         }
         start = end + 1;
     }
-    auto machine = build();
+    auto machine = Build();
     if (!machine) error = error_;
     return machine;
 }
 
-std::unique_ptr<SimMachine> Parser::build() {
+std::unique_ptr<SimMachine> Parser::Build() {
     if (functions_.empty())
-        return fail(1, "no PCI function found (expected lspci -x, -xxx or -xxxx output)"), nullptr;
+        return Fail(1, "no PCI function found (expected lspci -x, -xxx or -xxxx output)"), nullptr;
     std::vector<FunctionImage> images;
+    if (!CompleteImages(images) || !ApplyBarNotes(images)) return nullptr;
+    std::vector<uint64_t> ramStarts;
+    for (const auto& r : ram_)
+        ramStarts.push_back(r.address);
+    DeriveBarSizes(images, ramStarts);
+    auto machine = std::make_unique<SimMachine>();
+    if (!AddDecoders(*machine, images) || !StoreContents(*machine)) return nullptr;
+    return machine;
+}
+
+bool Parser::CompleteImages(std::vector<FunctionImage>& images) {
     for (auto& p : functions_) {
         for (size_t o = 0; o < 64; ++o) {
             if (!p.given[o]) {
-                fail(p.line,
-                     "function lacks configuration bytes 00-3f (use lspci -x, -xxx "
-                     "or -xxxx)");
-                return nullptr;
+                return Fail(MissingByteLine(p, o),
+                            "function lacks configuration bytes 00-3f (use lspci -x, -xxx "
+                            "or -xxxx)");
             }
         }
         p.image.config.resize(p.end > 256 ? 4096 : 256);
         // Sizes from lspci's Region lines, fitted to the BARs.
-        int bars;
-        size_t rom;
-        Layout(p.image.config, bars, rom);
+        const HeaderLayout layout = LayoutOfHeader(p.image.config[0x0E]);
         for (int i = 0; i < 7; ++i) {
             uint64_t& size = p.image.barSize[size_t(i)];
             if (!size) continue;
             if (i == kRomBar) {
-                size = rom ? FitSize(size, false, false, true) : 0;
-            } else if (i < bars) {
-                const BarInfo b = Bar(p.image.config, i, bars);
+                size = layout.romOffset ? FitSize(size, false, false, true) : 0;
+            } else if (i < layout.bars) {
+                const BarInfo b = Bar(p.image.config, i, layout.bars);
                 size = FitSize(size, b.io, b.wide, false);
             } else {
                 size = 0;
@@ -467,7 +491,11 @@ std::unique_ptr<SimMachine> Parser::build() {
         }
         images.push_back(p.image);
     }
-    // Annotated sizes take precedence over everything.
+    return true;
+}
+
+// Annotated sizes take precedence over everything.
+bool Parser::ApplyBarNotes(std::vector<FunctionImage>& images) {
     for (const auto& n : bars_) {
         auto it = std::find_if(images.begin(), images.end(), [&](const FunctionImage& f) {
             return f.bus == n.bus && f.device == n.device && f.function == n.function;
@@ -475,66 +503,60 @@ std::unique_ptr<SimMachine> Parser::build() {
         if (it == images.end()) {
             char address[16];
             std::snprintf(address, sizeof address, "%02x:%02x.%x", n.bus, n.device, n.function);
-            fail(n.line, std::string("no function ") + address + " in this file");
-            return nullptr;
+            return Fail(n.line, std::string("no function ") + address + " in this file");
         }
-        int bars;
-        size_t rom;
-        Layout(it->config, bars, rom);
-        if (n.bar == kRomBar ? rom == 0 : n.bar >= bars) {
-            fail(n.line, "this function's header type has no such BAR");
-            return nullptr;
-        }
+        const HeaderLayout layout = LayoutOfHeader(it->config[0x0E]);
+        if (n.bar == kRomBar ? layout.romOffset == 0 : n.bar >= layout.bars)
+            return Fail(n.line, "this function's header type has no such BAR");
         if (n.bar == kRomBar) {
-            if (n.size < 2048 || n.size > (uint64_t(1) << 31))
-                return fail(n.line, "expansion ROM size must be 2K to 2G"), nullptr;
+            if (n.size < kMinRom || n.size > kMaxRom)
+                return Fail(n.line, "expansion ROM size must be 2K to 2G");
         } else {
-            const BarInfo b = Bar(it->config, n.bar, bars);
-            if (b.io && (n.size < 4 || n.size > 65536))
-                return fail(n.line, "I/O BAR size must be 4 to 64K"), nullptr;
-            if (!b.io && (n.size < 16 || (!b.wide && n.size > (uint64_t(1) << 31))))
-                return fail(n.line, "memory BAR size must be 16 to 2G (64-bit: larger)"), nullptr;
+            const BarInfo b = Bar(it->config, n.bar, layout.bars);
+            if (b.io && (n.size < kMinIoBar || n.size > kMaxIoBar))
+                return Fail(n.line, "I/O BAR size must be 4 to 64K");
+            if (!b.io && (n.size < kMinMemoryBar || (!b.wide && n.size > kMaxMemory32Bar)))
+                return Fail(n.line, "memory BAR size must be 16 to 2G (64-bit: larger)");
         }
         it->barSize[size_t(n.bar)] = n.size;
     }
-    std::vector<uint64_t> ramStarts;
-    for (const auto& r : ram_)
-        ramStarts.push_back(r.address);
-    DeriveBarSizes(images, ramStarts);
+    return true;
+}
 
-    auto machine = std::make_unique<SimMachine>();
+bool Parser::AddDecoders(SimMachine& machine, const std::vector<FunctionImage>& images) {
     for (size_t i = 0; i < images.size(); ++i) {
         std::string message;
-        if (!machine->AddFunction(images[i], message)) {
-            fail(functions_[i].line, message);
-            return nullptr;
-        }
+        if (!machine.AddFunction(images[i], message)) return Fail(functions_[i].line, message);
     }
     for (const auto& r : ram_) {
         std::string message;
-        if (!machine->AddRam(r.address, r.size, message)) return fail(r.line, message), nullptr;
+        if (!machine.AddRam(r.address, r.size, message)) return Fail(r.line, message);
     }
+    return true;
+}
+
+bool Parser::StoreContents(SimMachine& machine) {
     for (const auto& c : contents_) {
         bool ok = false;
         switch (c.kind) {
             case Contents::Memory:
-                ok = machine->StoreMemory(c.address, c.bytes.data(), c.bytes.size());
+                ok = machine.StoreMemory(c.address, c.bytes.data(), c.bytes.size());
                 break;
             case Contents::Fill:
-                ok = machine->FillRange(c.address, c.length, c.bytes[0]);
+                ok = machine.FillRange(c.address, c.length, c.bytes[0]);
                 break;
             case Contents::Ports:
-                ok = machine->StorePorts(uint32_t(c.address), c.bytes.data(), c.bytes.size());
+                ok = machine.StorePorts(uint32_t(c.address), c.bytes.data(), c.bytes.size());
                 break;
         }
         if (!ok) {
-            fail(c.line, c.kind == Contents::Ports
-                             ? "ports not all inside one I/O BAR"
-                             : "memory not all inside one memory BAR region or RAM region");
-            return nullptr;
+            return Fail(c.line, c.kind == Contents::Ports
+                                    ? "ports not all inside one I/O BAR"
+                                    : "memory not all inside one RAM region or the region of "
+                                      "one memory BAR of at most 4G");
         }
     }
-    return machine;
+    return true;
 }
 
 }  // namespace
@@ -544,16 +566,16 @@ void DeriveBarSizes(std::vector<FunctionImage>& functions, const std::vector<uin
     std::vector<uint64_t> memory = ramStarts;
     std::vector<uint64_t> io;
     for (const auto& f : functions) {
-        int bars;
-        size_t rom;
-        Layout(f.config, bars, rom);
+        const HeaderLayout layout = LayoutOfHeader(f.config[0x0E]);
+        const int bars = layout.bars;
+        const size_t rom = layout.romOffset;
         for (int i = 0; i < bars; ++i) {
             const BarInfo b = Bar(f.config, i, bars);
             if (b.address) (b.io ? io : memory).push_back(b.address);
             if (b.wide) ++i;
         }
-        if (rom && (Dword(f.config, rom) & 0xFFFFF800u)) {
-            memory.push_back(Dword(f.config, rom) & 0xFFFFF800u);
+        if (rom && (ConfigDword(f.config, rom) & 0xFFFFF800u)) {
+            memory.push_back(ConfigDword(f.config, rom) & 0xFFFFF800u);
         }
     }
     auto derive = [](uint64_t address, const std::vector<uint64_t>& others, uint64_t min,
@@ -565,22 +587,21 @@ void DeriveBarSizes(std::vector<FunctionImage>& functions, const std::vector<uin
         return std::clamp(size, min, max);
     };
     for (auto& f : functions) {
-        int bars;
-        size_t rom;
-        Layout(f.config, bars, rom);
+        const HeaderLayout layout = LayoutOfHeader(f.config[0x0E]);
+        const int bars = layout.bars;
+        const size_t rom = layout.romOffset;
         for (int i = 0; i < bars; ++i) {
             const BarInfo b = Bar(f.config, i, bars);
             if (f.barSize[size_t(i)] == 0 && b.implemented) {
-                f.barSize[size_t(i)] = b.io
-                                           ? derive(b.address, io, 4, 256)
-                                           : derive(b.address, memory, 16,
-                                                    b.wide ? uint64_t(1) << 62 : uint64_t(1) << 31);
+                f.barSize[size_t(i)] = b.io ? derive(b.address, io, kMinIoBar, 256)
+                                            : derive(b.address, memory, kMinMemoryBar,
+                                                     b.wide ? uint64_t(1) << 62 : kMaxMemory32Bar);
             }
             if (b.wide) f.barSize[size_t(++i)] = 0;
         }
-        if (rom && f.barSize[kRomBar] == 0 && Dword(f.config, rom) != 0) {
+        if (rom && f.barSize[kRomBar] == 0 && ConfigDword(f.config, rom) != 0) {
             f.barSize[kRomBar] =
-                derive(Dword(f.config, rom) & 0xFFFFF800u, memory, 2048, uint64_t(1) << 31);
+                derive(ConfigDword(f.config, rom) & 0xFFFFF800u, memory, kMinRom, kMaxRom);
         }
     }
 }
@@ -588,7 +609,7 @@ void DeriveBarSizes(std::vector<FunctionImage>& functions, const std::vector<uin
 std::unique_ptr<SimMachine> LoadMachineText(const std::string& text, const std::string& name,
                                             std::string& error) {
     Parser parser(name);
-    return parser.parse(text, error);
+    return parser.Parse(text, error);
 }
 
 std::unique_ptr<SimMachine> LoadMachineFile(const std::string& path, std::string& error) {
@@ -610,7 +631,13 @@ std::unique_ptr<SimMachine> LoadMachineFile(const std::string& path, std::string
         error = "machine file " + path + ": read error";
         return nullptr;
     }
-    return LoadMachineText(text, path, error);
+    auto machine = LoadMachineText(text, path, error);
+    if (machine) {
+        const size_t slash = path.find_last_of("/\\");
+        machine->SetSourceLabel("dump: " +
+                                (slash == std::string::npos ? path : path.substr(slash + 1)));
+    }
+    return machine;
 }
 
 }  // namespace tvk

@@ -18,7 +18,8 @@ namespace tvk {
 std::unique_ptr<SimMachine> LoadMachineText(const std::string& text, const std::string& name,
                                             std::string& error);
 
-// Reads and parses a machine file (at most 64 MiB).
+// Reads and parses a machine file (at most 64 MiB); the machine's source label is
+// "dump: " and the file's name.
 std::unique_ptr<SimMachine> LoadMachineFile(const std::string& path, std::string& error);
 
 // Gives every BAR and expansion ROM of `functions` whose size is 0 a size by the documented

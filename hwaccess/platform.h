@@ -2,6 +2,7 @@
 // (platform_posix.cpp, platform_win32.cpp).
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace tvk {
@@ -22,5 +23,14 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 
 // True when `path` is absolute on this platform.
 bool IsAbsolutePath(const std::string& path);
+
+// Address space of `size` bytes (a multiple of 64 KiB) with no memory behind it yet;
+// nullptr when the system refuses.
+void* ReservePages(uint64_t size);
+// Puts zero-filled, readable and writable memory behind [at, at + size) of a reservation
+// (64 KiB aligned).
+bool CommitPages(void* at, uint64_t size);
+// Gives back a whole reservation and the memory committed in it.
+void ReleasePages(void* base, uint64_t size);
 
 }  // namespace tvk

@@ -1,3 +1,4 @@
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,6 +35,22 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 
 bool IsAbsolutePath(const std::string& path) {
     return !path.empty() && path[0] == '/';
+}
+
+// The kernel itself puts memory behind an anonymous mapping page by page as it is written;
+// PROT_NONE until committed keeps stray accesses to untouched chunks from passing unseen.
+void* ReservePages(uint64_t size) {
+    void* base =
+        mmap(nullptr, size_t(size), PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    return base == MAP_FAILED ? nullptr : base;
+}
+
+bool CommitPages(void* at, uint64_t size) {
+    return mprotect(at, size_t(size), PROT_READ | PROT_WRITE) == 0;
+}
+
+void ReleasePages(void* base, uint64_t size) {
+    munmap(base, size_t(size));
 }
 
 }  // namespace tvk

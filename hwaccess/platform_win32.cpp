@@ -36,4 +36,17 @@ bool IsAbsolutePath(const std::string& path) {
     return !path.empty() && (path[0] == '\\' || path[0] == '/');
 }
 
+void* ReservePages(uint64_t size) {
+    return VirtualAlloc(nullptr, SIZE_T(size), MEM_RESERVE, PAGE_NOACCESS);
+}
+
+bool CommitPages(void* at, uint64_t size) {
+    return VirtualAlloc(at, SIZE_T(size), MEM_COMMIT, PAGE_READWRITE) != nullptr;
+}
+
+void ReleasePages(void* base, uint64_t size) {
+    (void)size;  // a reservation is released as a whole
+    VirtualFree(base, 0, MEM_RELEASE);
+}
+
 }  // namespace tvk

@@ -3,11 +3,13 @@
 // addresses, every other port goes to the machine.
 #include "service.h"
 
+#include <algorithm>
 #include <fstream>
 #include <mutex>
 
 #include "platform.h"
 #include "travik.h"
+#include "travik_source.h"
 
 namespace tvk {
 
@@ -89,6 +91,22 @@ std::string SelectionError() {
     return s.selectionError;
 }
 
+std::string CurrentSourceLabel() {
+    ServiceState& s = State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    Machine* machine = MachineLocked(s);
+    return machine ? machine->SourceLabel() : std::string();
+}
+
+void ResetMachineSelection() {
+    ServiceState& s = State();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.machine.reset();
+    s.selected = false;
+    s.selectionError.clear();
+    s.address = 0;
+}
+
 }  // namespace tvk
 
 namespace {
@@ -105,9 +123,28 @@ bool DecodeAddress(uint32_t address, uint8_t& bus, uint8_t& device, uint8_t& fun
     return true;
 }
 
+// Copies `text` into a caller's buffer as the travik_source.h functions do.
+uint32_t CopyOut(const std::string& text, char* buffer, uint32_t size) {
+    if (buffer && size > 0) {
+        const size_t n = std::min<size_t>(text.size(), size - 1);
+        text.copy(buffer, n);
+        buffer[n] = '\0';
+    }
+    return uint32_t(text.size());
+}
+
 }  // namespace
 
 extern "C" {
+
+uint32_t TVK_CALL TravikSourceLabel(char* buffer, uint32_t size) {
+    return CopyOut(tvk::CurrentSourceLabel(), buffer, size);
+}
+
+uint32_t TVK_CALL TravikSelectionError(char* buffer, uint32_t size) {
+    tvk::CurrentMachine();  // the selection, if nothing has made it yet
+    return CopyOut(tvk::SelectionError(), buffer, size);
+}
 
 int TVK_CALL TVK_InPort(uint32_t port, uint32_t* buffer, uint32_t count, uint32_t width) {
     if (count != 1 || width != 32 || !buffer) return 1;

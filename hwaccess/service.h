@@ -30,6 +30,14 @@ void InstallMachine(std::unique_ptr<Machine> machine);
 // The message of the last failed automatic selection, empty when it succeeded.
 std::string SelectionError();
 
+// The SourceLabel of the machine the TVK_ operations reach, choosing it on first use; empty
+// when there is none. Programs over travik.dll ask through TravikSourceLabel
+// (travik_source.h) instead.
+std::string CurrentSourceLabel();
+
+// Forgets the machine, so that the next access chooses one again as described above (tests).
+void ResetMachineSelection();
+
 // The selection rule on its own: `environment` (the value of TRAVIK_MACHINE) when it is not
 // blank, else the first line of travik.cfg in `programFolder` when it is not blank (a relative
 // file path there is taken relative to `programFolder`), else the platform default.

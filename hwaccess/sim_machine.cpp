@@ -4,16 +4,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "pci_header.h"
+#include "sparse_memory.h"
+
 namespace tvk {
 
 namespace {
 
 enum class BarKind : uint8_t { None, Io, Memory32, Memory64, Memory64Upper };
-
-uint32_t Dword(const std::vector<uint8_t>& bytes, size_t offset) {
-    return uint32_t(bytes[offset]) | uint32_t(bytes[offset + 1]) << 8 |
-           uint32_t(bytes[offset + 2]) << 16 | uint32_t(bytes[offset + 3]) << 24;
-}
 
 void SetMask(std::vector<uint8_t>& mask, size_t offset, uint32_t value) {
     for (int i = 0; i < 4; ++i)
@@ -37,21 +35,6 @@ std::string Address(uint8_t bus, uint8_t device, uint8_t function) {
 
 }  // namespace
 
-// Memory behind a memory BAR or a RAM region, allocated (zero-filled) on first use.
-struct SimMachine::Store {
-    uint64_t size = 0;
-    uint8_t* data = nullptr;
-    explicit Store(uint64_t s) : size(s) {}
-    ~Store() { std::free(data); }
-    Store(const Store&) = delete;
-    Store& operator=(const Store&) = delete;
-    uint8_t* bytes() {
-        if (!data && size <= (uint64_t(1) << 32))
-            data = static_cast<uint8_t*>(std::calloc(size, 1));
-        return data;
-    }
-};
-
 struct SimMachine::Function {
     uint8_t bus = 0, device = 0, function = 0;
     int headerType = 0;
@@ -61,27 +44,28 @@ struct SimMachine::Function {
     std::vector<uint8_t> clearOne;  // per byte: bits a write of 1 clears
     std::array<BarKind, 6> kind{};
     std::array<uint64_t, 6> size{};
-    std::array<std::unique_ptr<Store>, 6> memory;
+    std::array<std::unique_ptr<SparseMemory>, 6> memory;  // null above SparseMemory::kMaxSize
     std::array<std::vector<uint8_t>, 6> ports;
 
-    uint64_t memoryBase(int bar) const {
-        uint64_t base = Dword(config, 0x10 + 4 * bar) & 0xFFFFFFF0u;
-        if (kind[bar] == BarKind::Memory64) base |= uint64_t(Dword(config, 0x14 + 4 * bar)) << 32;
+    uint64_t MemoryBase(int bar) const {
+        uint64_t base = ConfigDword(config, 0x10 + 4 * bar) & 0xFFFFFFF0u;
+        if (kind[bar] == BarKind::Memory64)
+            base |= uint64_t(ConfigDword(config, 0x14 + 4 * bar)) << 32;
         return base;
     }
-    uint32_t ioBase(int bar) const { return Dword(config, 0x10 + 4 * bar) & 0xFFFFFFFCu; }
+    uint32_t IoBase(int bar) const { return ConfigDword(config, 0x10 + 4 * bar) & 0xFFFFFFFCu; }
 };
 
 struct SimMachine::Ram {
     uint32_t address;
-    Store store;
-    Ram(uint32_t a, uint32_t s) : address(a), store(s) {}
+    SparseMemory store;
+    Ram(uint32_t a, uint64_t s) : address(a), store(s) {}
 };
 
 SimMachine::SimMachine() : slots_(65536, -1) {}
 SimMachine::~SimMachine() = default;
 
-SimMachine::Function* SimMachine::find(uint8_t bus, uint8_t device, uint8_t function) const {
+SimMachine::Function* SimMachine::Find(uint8_t bus, uint8_t device, uint8_t function) const {
     if (device > 31 || function > 7) return nullptr;
     int32_t index = slots_[size_t(bus) << 8 | size_t(device) << 3 | function];
     return index < 0 ? nullptr : functions_[size_t(index)].get();
@@ -89,17 +73,17 @@ SimMachine::Function* SimMachine::find(uint8_t bus, uint8_t device, uint8_t func
 
 const std::vector<uint8_t>* SimMachine::ConfigImage(uint8_t bus, uint8_t device,
                                                     uint8_t function) const {
-    const Function* f = find(bus, device, function);
+    const Function* f = Find(bus, device, function);
     return f ? &f->config : nullptr;
 }
 
-bool SimMachine::AddFunction(const FunctionImage& image, std::string& error) {
+bool SimMachine::CheckNewFunction(const FunctionImage& image, std::string& error) const {
     const std::string where = Address(image.bus, image.device, image.function);
     if (image.device > 31 || image.function > 7) {
         error = "function " + where + ": device above 31 or function above 7";
         return false;
     }
-    if (find(image.bus, image.device, image.function)) {
+    if (Find(image.bus, image.device, image.function)) {
         error = "function " + where + " is given twice";
         return false;
     }
@@ -107,39 +91,28 @@ bool SimMachine::AddFunction(const FunctionImage& image, std::string& error) {
         error = "function " + where + ": configuration image is not 256 or 4096 bytes";
         return false;
     }
-    auto f = std::make_unique<Function>();
-    f->bus = image.bus;
-    f->device = image.device;
-    f->function = image.function;
-    f->powerOn = image.config;
-    f->config = image.config;
-    f->headerType = image.config[0x0E] & 0x7F;
-    const size_t n = image.config.size();
-    f->writable.assign(n, 0);
-    f->clearOne.assign(n, 0);
-    auto& w = f->writable;
-    const auto& c = image.config;
+    return true;
+}
 
-    // Common to every header: command writable, status read-only but for its error bits
-    // (cleared by writing 1), cache line size and latency timer writable, interrupt line
-    // writable, everything else of the first 64 bytes read-only unless set below.
+// Common to every header: command writable, status read-only but for its error bits
+// (cleared by writing 1), cache line size and latency timer writable, interrupt line
+// writable, everything else of the first 64 bytes read-only unless set here; the
+// device-specific part after the header writable.
+void SimMachine::SetHeaderMasks(Function& f) {
+    auto& w = f.writable;
+    const auto& c = f.config;
     w[0x04] = 0xFF;
     w[0x05] = 0x07;
-    f->clearOne[0x07] = 0xF9;
+    f.clearOne[0x07] = 0xF9;
     w[0x0C] = 0xFF;
     w[0x0D] = 0xFF;
     w[0x3C] = 0xFF;
     size_t deviceSpecific = 0x40;
-    int barCount = 6;
-    size_t romOffset = 0x30;
-    size_t capPointer = 0x34;
-    if (f->headerType == 1) {
-        barCount = 2;
-        romOffset = 0x38;
+    if (f.headerType == 1) {
         for (size_t o = 0x18; o <= 0x1B; ++o)
             w[o] = 0xFF;               // bus numbers, secondary latency
         w[0x1C] = w[0x1D] = 0xF0;      // I/O base and limit
-        f->clearOne[0x1F] = 0xF9;      // secondary status
+        f.clearOne[0x1F] = 0xF9;       // secondary status
         SetMask(w, 0x20, 0xFFF0FFF0);  // memory base and limit
         SetMask(w, 0x24, 0xFFF0FFF0);  // prefetchable base and limit
         if ((c[0x24] & 0x0F) == 1) {   // 64-bit prefetchable window
@@ -149,11 +122,8 @@ bool SimMachine::AddFunction(const FunctionImage& image, std::string& error) {
         if ((c[0x1C] & 0x0F) == 1) SetMask(w, 0x30, 0xFFFFFFFF);  // 32-bit I/O window
         w[0x3E] = 0xFF;                                           // bridge control
         w[0x3F] = 0x0F;
-    } else if (f->headerType == 2) {
-        barCount = 1;
-        romOffset = 0;
-        capPointer = 0x14;
-        f->clearOne[0x17] = 0xF9;  // secondary status
+    } else if (f.headerType == 2) {
+        f.clearOne[0x17] = 0xF9;  // secondary status
         for (size_t o = 0x18; o <= 0x1B; ++o)
             w[o] = 0xFF;  // bus numbers, latency
         for (size_t o = 0x1C; o < 0x2C; o += 4)
@@ -165,11 +135,16 @@ bool SimMachine::AddFunction(const FunctionImage& image, std::string& error) {
         SetMask(w, 0x44, 0xFFFFFFFE);  // 16-bit legacy mode base
         deviceSpecific = 0x48;
     }
-    for (size_t o = deviceSpecific; o < n; ++o)
+    for (size_t o = deviceSpecific; o < w.size(); ++o)
         w[o] = 0xFF;
+}
 
-    // Capability list headers (ID and next pointer) and extended capability headers are
-    // read-only.
+// Capability list headers (ID and next pointer) and extended capability headers are
+// read-only.
+void SimMachine::ProtectCapabilityHeaders(Function& f) {
+    auto& w = f.writable;
+    const auto& c = f.config;
+    const size_t capPointer = f.headerType == 2 ? 0x14 : 0x34;
     if (c[0x06] & 0x10) {
         size_t p = c[capPointer] & 0xFC;
         for (int guard = 0; guard < 64 && p >= 0x40 && p < 0xFF; ++guard) {
@@ -177,81 +152,111 @@ bool SimMachine::AddFunction(const FunctionImage& image, std::string& error) {
             p = c[p + 1] & 0xFC;
         }
     }
-    if (n == 4096) {
+    if (c.size() == 4096) {
         size_t p = 0x100;
         for (int guard = 0; guard < 960 && p >= 0x100 && p <= 0xFFC; ++guard) {
-            uint32_t header = Dword(c, p);
+            const uint32_t header = ConfigDword(c, p);
             if (header == 0 || header == 0xFFFFFFFF) break;
             SetMask(w, p, 0);
             p = (header >> 20) & 0xFFC;
         }
     }
+}
 
-    // BARs: the address bits at and above the size are writable, the type bits read-only.
+// BARs: the address bits at and above the size are writable, the type bits read-only.
+bool SimMachine::SetBarMasks(Function& f, const FunctionImage& image, std::string& error) {
+    auto& w = f.writable;
+    const int barCount = LayoutOfHeader(f.config[0x0E]).bars;
+    const std::string where = Address(image.bus, image.device, image.function);
     for (int i = 0; i < barCount; ++i) {
-        const size_t off = 0x10 + 4 * size_t(i);
+        const size_t off = kFirstBar + 4 * size_t(i);
         SetMask(w, off, 0);
         const uint64_t size = image.barSize[size_t(i)];
         if (size == 0) continue;
-        const uint32_t value = Dword(c, off);
+        const uint32_t value = ConfigDword(f.config, off);
         const std::string bar = "function " + where + " BAR " + std::to_string(i);
         if (value & 1) {
-            if (!IsPowerOfTwo(size) || size < 4 || size > 65536) {
+            if (!IsPowerOfTwo(size) || size < kMinIoBar || size > kMaxIoBar) {
                 error = bar + ": I/O size must be a power of two from 4 to 64K";
                 return false;
             }
-            f->kind[i] = BarKind::Io;
-            f->size[i] = size;
-            f->ports[i].assign(size_t(size), 0);
+            f.kind[i] = BarKind::Io;
+            f.size[i] = size;
+            f.ports[i].assign(size_t(size), 0);
             SetMask(w, off, ~uint32_t(size - 1) & 0xFFFFFFFCu);
             continue;
         }
         const bool wide = ((value >> 1) & 3) == 2 && i + 1 < barCount;
-        if (!IsPowerOfTwo(size) || size < 16 || (!wide && size > (uint64_t(1) << 31))) {
+        if (!IsPowerOfTwo(size) || size < kMinMemoryBar || (!wide && size > kMaxMemory32Bar)) {
             error = bar + ": memory size must be a power of two from 16 to 2G (64-bit: 2^63)";
             return false;
         }
-        if (wide && size > (uint64_t(1) << 63)) {
+        if (wide && size > kMaxMemory64Bar) {
             error = bar + ": memory size too large";
             return false;
         }
-        f->kind[i] = wide ? BarKind::Memory64 : BarKind::Memory32;
-        f->size[i] = size;
-        f->memory[i] = std::make_unique<Store>(size);
+        f.kind[i] = wide ? BarKind::Memory64 : BarKind::Memory32;
+        f.size[i] = size;
+        // Memory behind BARs above 4G is not simulated: the service's 32-bit map cannot
+        // reach it anyway.
+        if (size <= SparseMemory::kMaxSize) f.memory[i] = std::make_unique<SparseMemory>(size);
         SetMask(w, off, uint32_t(~(size - 1)) & 0xFFFFFFF0u);
         if (wide) {
             ++i;
-            f->kind[i] = BarKind::Memory64Upper;
+            f.kind[i] = BarKind::Memory64Upper;
             SetMask(w, off + 4, uint32_t(~((size - 1) >> 32)));
         }
     }
-    if (romOffset) {
-        SetMask(w, romOffset, 0);
-        const uint64_t size = image.barSize[kRomBar];
-        if (size != 0) {
-            if (!IsPowerOfTwo(size) || size < 2048 || size > (uint64_t(1) << 31)) {
-                error = "function " + where + " expansion ROM: size must be a power of two " +
-                        "from 2K to 2G";
-                return false;
-            }
-            SetMask(w, romOffset, (uint32_t(~(size - 1)) & 0xFFFFF800u) | 1);
-        }
-    }
+    return true;
+}
 
+bool SimMachine::SetRomMask(Function& f, const FunctionImage& image, std::string& error) {
+    const size_t romOffset = LayoutOfHeader(f.config[0x0E]).romOffset;
+    if (!romOffset) return true;
+    SetMask(f.writable, romOffset, 0);
+    const uint64_t size = image.barSize[kRomBar];
+    if (size == 0) return true;
+    if (!IsPowerOfTwo(size) || size < kMinRom || size > kMaxRom) {
+        error = "function " + Address(image.bus, image.device, image.function) +
+                " expansion ROM: size must be a power of two from 2K to 2G";
+        return false;
+    }
+    SetMask(f.writable, romOffset, (uint32_t(~(size - 1)) & 0xFFFFF800u) | 1);
+    return true;
+}
+
+bool SimMachine::AddFunction(const FunctionImage& image, std::string& error) {
+    if (!CheckNewFunction(image, error)) return false;
+    auto f = std::make_unique<Function>();
+    f->bus = image.bus;
+    f->device = image.device;
+    f->function = image.function;
+    f->powerOn = image.config;
+    f->config = image.config;
+    f->headerType = image.config[0x0E] & 0x7F;
+    f->writable.assign(image.config.size(), 0);
+    f->clearOne.assign(image.config.size(), 0);
+    SetHeaderMasks(*f);
+    ProtectCapabilityHeaders(*f);
+    if (!SetBarMasks(*f, image, error) || !SetRomMask(*f, image, error)) return false;
     slots_[size_t(f->bus) << 8 | size_t(f->device) << 3 | f->function] = int32_t(functions_.size());
     functions_.push_back(std::move(f));
     UpdateReset();
     return true;
 }
 
-bool SimMachine::AddRam(uint32_t address, uint32_t size, std::string& error) {
+bool SimMachine::AddRam(uint32_t address, uint64_t size, std::string& error) {
     const uint64_t end = uint64_t(address) + size;
-    if (size == 0 || end > (uint64_t(1) << 32)) {
-        error = "RAM region is empty or reaches past 4 GB";
+    if (size == 0) {
+        error = "RAM region is empty";
+        return false;
+    }
+    if (end > (uint64_t(1) << 32)) {
+        error = "RAM region reaches past 4 GB";
         return false;
     }
     for (const auto& r : ram_) {
-        if (address < r->address + r->store.size && r->address < end) {
+        if (address < r->address + r->store.Size() && r->address < end) {
             error = "RAM region overlaps another RAM region";
             return false;
         }
@@ -285,10 +290,10 @@ void SimMachine::UpdateReset() {
 bool SimMachine::ReadConfig(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset,
                             uint32_t& value) {
     ++reads_;
-    const Function* f = find(bus, device, function);
+    const Function* f = Find(bus, device, function);
     if (!f || busInReset_[bus]) return false;
     const size_t off = offset & ~3u;
-    value = off + 4 <= f->config.size() ? Dword(f->config, off) : 0xFFFFFFFF;
+    value = off + 4 <= f->config.size() ? ConfigDword(f->config, off) : 0xFFFFFFFF;
     return true;
 }
 
@@ -296,7 +301,7 @@ void SimMachine::WriteConfig(uint8_t bus, uint8_t device, uint8_t function, uint
                              uint32_t value) {
     ++writes_;
     if (logging_) log_.push_back({bus, device, function, uint16_t(offset & ~3u), value});
-    Function* f = find(bus, device, function);
+    Function* f = Find(bus, device, function);
     if (!f || busInReset_[bus]) return;
     const size_t off = offset & ~3u;
     if (off + 4 > f->config.size()) return;
@@ -309,7 +314,7 @@ void SimMachine::WriteConfig(uint8_t bus, uint8_t device, uint8_t function, uint
     if (IsBridgeType(f->headerType)) UpdateReset();
 }
 
-uint8_t* SimMachine::MemoryAt(uint64_t address, uint64_t length) {
+SimMachine::MemoryPlace SimMachine::FindMemory(uint64_t address, uint64_t length) const {
     auto inside = [&](uint64_t base, uint64_t size) {
         return address >= base && address - base <= size && length <= size - (address - base);
     };
@@ -317,18 +322,30 @@ uint8_t* SimMachine::MemoryAt(uint64_t address, uint64_t length) {
         if (busInReset_[f->bus]) continue;
         for (int i = 0; i < 6; ++i) {
             if (f->kind[i] != BarKind::Memory32 && f->kind[i] != BarKind::Memory64) continue;
-            const uint64_t base = f->memoryBase(i);
+            const uint64_t base = f->MemoryBase(i);
             if (base == 0 || !inside(base, f->size[i])) continue;
-            uint8_t* bytes = f->memory[i]->bytes();
-            return bytes ? bytes + (address - base) : nullptr;
+            return {f->memory[i].get(), address - base};
         }
     }
     for (const auto& r : ram_) {
-        if (!inside(r->address, r->store.size)) continue;
-        uint8_t* bytes = r->store.bytes();
-        return bytes ? bytes + (address - r->address) : nullptr;
+        if (inside(r->address, r->store.Size())) return {&r->store, address - r->address};
     }
-    return nullptr;
+    return {};
+}
+
+uint8_t* SimMachine::MemoryAt(uint64_t address, uint64_t length) {
+    const MemoryPlace place = FindMemory(address, length);
+    return place.memory ? place.memory->Touch(place.offset, length) : nullptr;
+}
+
+uint64_t SimMachine::CommittedMemory() const {
+    uint64_t bytes = 0;
+    for (const auto& f : functions_)
+        for (const auto& m : f->memory)
+            if (m) bytes += m->CommittedBytes();
+    for (const auto& r : ram_)
+        bytes += r->store.CommittedBytes();
+    return bytes;
 }
 
 uint8_t* SimMachine::PortAt(uint32_t port) {
@@ -336,7 +353,7 @@ uint8_t* SimMachine::PortAt(uint32_t port) {
         if (busInReset_[f->bus]) continue;
         for (int i = 0; i < 6; ++i) {
             if (f->kind[i] != BarKind::Io) continue;
-            const uint32_t base = f->ioBase(i);
+            const uint32_t base = f->IoBase(i);
             if (base != 0 && port >= base && port - base < f->size[i])
                 return &f->ports[i][port - base];
         }
@@ -354,10 +371,8 @@ bool SimMachine::StoreMemory(uint64_t address, const uint8_t* bytes, size_t coun
 
 bool SimMachine::FillRange(uint64_t address, uint64_t length, uint8_t value) {
     if (length == 0) return false;
-    uint8_t* target = MemoryAt(address, length);
-    if (!target) return false;
-    std::memset(target, value, size_t(length));
-    return true;
+    const MemoryPlace place = FindMemory(address, length);
+    return place.memory && place.memory->Fill(place.offset, length, value);
 }
 
 bool SimMachine::StorePorts(uint32_t port, const uint8_t* bytes, size_t count) {

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "machine.h"
+#include "sparse_memory.h"
 
 namespace tvk {
 
@@ -60,11 +61,12 @@ class SimMachine : public Machine {
     // 4096 bytes, or a BAR size is not a power of two of at least the minimum (4 for I/O, 16
     // for memory, 2048 for the ROM) or does not fit its BAR.
     bool AddFunction(const FunctionImage& image, std::string& error);
-    // Declares a RAM region (zero-filled). false when it is empty, wraps past 4 GB or overlaps
-    // another RAM region.
-    bool AddRam(uint32_t address, uint32_t size, std::string& error);
+    // Declares a RAM region (zero-filled). false when it is empty, reaches past 4 GB or
+    // overlaps another RAM region. Memory is taken as it is touched, not as it is declared.
+    bool AddRam(uint32_t address, uint64_t size, std::string& error);
     // Writes bytes into memory that lies entirely inside one memory BAR region (at the BAR's
-    // current address) or RAM region; false otherwise.
+    // current address) or RAM region; false otherwise. Memory behind a BAR is simulated for
+    // BARs of up to 4G; a larger 64-bit BAR sizes and decodes, but has no memory behind it.
     bool StoreMemory(uint64_t address, const uint8_t* bytes, size_t count);
     bool FillRange(uint64_t address, uint64_t length, uint8_t value);
     // Writes bytes into the registers behind one I/O BAR; false unless all lie inside it.
@@ -83,6 +85,9 @@ class SimMachine : public Machine {
     // nothing) or one RAM region; nullptr otherwise, and for length 0.
     void* MapPhysical(uint32_t address, uint32_t length) override;
     void UnmapPhysical(void* view, uint32_t length) override;
+    // "simulated machine" unless the source that built it names itself.
+    std::string SourceLabel() const override { return sourceLabel_; }
+    void SetSourceLabel(std::string label) { sourceLabel_ = std::move(label); }
 
     // --- Inspection (tests) ------------------------------------------------------------
     // Configuration accesses served: every readConfig/writeConfig call, answered or not.
@@ -93,6 +98,8 @@ class SimMachine : public Machine {
     void SetLogging(bool on) { logging_ = on; }
     const std::vector<ConfigWrite>& WriteLog() const { return log_; }
     void ClearLog() { log_.clear(); }
+    // Bytes of simulated memory in use (committed as it was touched).
+    uint64_t CommittedMemory() const;
     // Maps minus unmaps so far.
     long OpenViews() const { return openViews_; }
     size_t FunctionCount() const { return functions_.size(); }
@@ -102,12 +109,23 @@ class SimMachine : public Machine {
     const std::vector<uint8_t>* ConfigImage(uint8_t bus, uint8_t device, uint8_t function) const;
 
   private:
-    struct Store;
     struct Function;
     struct Ram;
+    // Where a range of bus addresses lies: in which region's memory, at which offset.
+    struct MemoryPlace {
+        SparseMemory* memory = nullptr;
+        uint64_t offset = 0;
+    };
 
-    Function* find(uint8_t bus, uint8_t device, uint8_t function) const;
+    Function* Find(uint8_t bus, uint8_t device, uint8_t function) const;
+    // The steps of AddFunction.
+    bool CheckNewFunction(const FunctionImage& image, std::string& error) const;
+    static void SetHeaderMasks(Function& f);
+    static void ProtectCapabilityHeaders(Function& f);
+    static bool SetBarMasks(Function& f, const FunctionImage& image, std::string& error);
+    static bool SetRomMask(Function& f, const FunctionImage& image, std::string& error);
     void UpdateReset();
+    MemoryPlace FindMemory(uint64_t address, uint64_t length) const;
     uint8_t* MemoryAt(uint64_t address, uint64_t length);
     uint8_t* PortAt(uint32_t port);
 
@@ -120,6 +138,7 @@ class SimMachine : public Machine {
     bool logging_ = false;
     std::vector<ConfigWrite> log_;
     long openViews_ = 0;
+    std::string sourceLabel_ = "simulated machine";
 };
 
 }  // namespace tvk

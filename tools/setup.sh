@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ python3 clang clang-format
+  cmake ninja-build g++ python3 clang clang-format libclang-rt-14-dev
   libgtest-dev googletest liburing-dev
   g++-mingw-w64-x86-64 wine64 xvfb xauth imagemagick fonts-liberation
   pciutils pci.ids fio

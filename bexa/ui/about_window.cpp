@@ -30,14 +30,16 @@ std::string OsPlatformText(uint32_t platformId, uint32_t minorVersion) {
 }
 
 std::string AboutSystemText(uint32_t versionWord, const OsVersionRecord& record,
-                            const std::string& idFileVersionText) {
+                            const std::string& idFileVersionText, const std::string& sourceLabel) {
     const std::string family = OsFamilyText(versionWord, record.majorVersion);
     const std::string platform = OsPlatformText(record.platformId, record.minorVersion);
-    const char* format = "OS:\t%s %d.%02d   (build:%d) \nPlatform:\t%s \nInfo:   \t%s\n\n%s";
+    const std::string machine = sourceLabel.empty() ? "" : "\nMachine:\t" + sourceLabel;
+    const char* format = "OS:\t%s %d.%02d   (build:%d) \nPlatform:\t%s \nInfo:   \t%s%s\n\n%s";
     auto print = [&](char* out, size_t size) {
         return std::snprintf(out, size, format, family.c_str(), int(record.majorVersion),
                              int(record.minorVersion), int(record.buildNumber), platform.c_str(),
-                             record.servicePack.c_str(), idFileVersionText.c_str());
+                             record.servicePack.c_str(), machine.c_str(),
+                             idFileVersionText.c_str());
     };
     const int length = print(nullptr, 0);
     if (length <= 0) return {};
@@ -47,9 +49,9 @@ std::string AboutSystemText(uint32_t versionWord, const OsVersionRecord& record,
 }
 
 AboutTexts BuildAboutTexts(uint32_t versionWord, const std::optional<OsVersionRecord>& record,
-                           const std::string& idFileVersionText) {
+                           const std::string& idFileVersionText, const std::string& sourceLabel) {
     if (!record) return {};
-    return {AboutSystemText(versionWord, *record, idFileVersionText), kHelpText};
+    return {AboutSystemText(versionWord, *record, idFileVersionText, sourceLabel), kHelpText};
 }
 
 }  // namespace bexa

@@ -28,12 +28,16 @@ std::string OsFamilyText(uint32_t versionWord, uint32_t majorVersion);
 // The platform by its id: Win32s, Win95, Win98, Windows NT, or "??".
 std::string OsPlatformText(uint32_t platformId, uint32_t minorVersion);
 
-// "OS:\t%s %d.%02d   (build:%d) \nPlatform:\t%s \nInfo:   \t%s\n\n%s".
+// "OS:\t%s %d.%02d   (build:%d) \nPlatform:\t%s \nInfo:   \t%s\n\n%s"; with a machine source
+// label (a machine that is not this computer's own hardware) a line "Machine:\t%s" follows
+// the Info line.
 std::string AboutSystemText(uint32_t versionWord, const OsVersionRecord& record,
-                            const std::string& idFileVersionText);
+                            const std::string& idFileVersionText,
+                            const std::string& sourceLabel = "");
 
 // Both texts; empty when the extended version query failed (no record).
 AboutTexts BuildAboutTexts(uint32_t versionWord, const std::optional<OsVersionRecord>& record,
-                           const std::string& idFileVersionText);
+                           const std::string& idFileVersionText,
+                           const std::string& sourceLabel = "");
 
 }  // namespace bexa

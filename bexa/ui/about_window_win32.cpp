@@ -2,6 +2,7 @@
 
 #include "bexa_resource.h"
 #include "id_database.h"
+#include "machine_source.h"
 
 namespace bexa {
 
@@ -13,8 +14,8 @@ enum : LPARAM { kModeless = 0, kModal = 1 };
 
 BOOL OnInitDialog(HWND dialog, LPARAM modal) {
     SetWindowLongPtrW(dialog, DWLP_USER, modal);
-    const AboutTexts texts =
-        BuildAboutTexts(QueryVersionWord(), QueryVersionRecord(), IdFileVersionText());
+    const AboutTexts texts = BuildAboutTexts(QueryVersionWord(), QueryVersionRecord(),
+                                             IdFileVersionText(), QueryMachineSource().label);
     SetDlgItemTextA(dialog, IDC_ABOUT_SYSTEM, texts.systemText.c_str());
     SetDlgItemTextA(dialog, IDC_ABOUT_HELP, texts.helpText.c_str());
     return TRUE;

@@ -5,14 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "message_box.h"
+
 namespace bexa {
-
-// The user's answer to a message box.
-enum class Answer { Ok, Yes, No, Cancel };
-
-// Kinds of message box: a notice (OK, exclamation icon), an information (OK, information
-// icon), a question (Yes/No/Cancel, question icon).
-enum class MessageKind { Notice, Information, Question };
 
 // The two range scroll bars.
 enum class RangeBar { Kb, Mb };
@@ -32,8 +27,19 @@ class BarSpaceView {
     // Selects (highlights) exactly these lines of the word list.
     virtual void SelectListLines(const std::vector<int>& lines) = 0;
     // A message box brought to the foreground.
-    virtual Answer ShowMessage(const std::string& text, const std::string& caption,
-                               MessageKind kind) = 0;
+    virtual MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
+                                      MessageIcon icon, MessageButtons buttons) = 0;
+    // The window's three kinds of message box: a notice (exclamation, OK), an information
+    // (OK) and a question (Yes/No/Cancel).
+    void Notice(const std::string& text, const std::string& caption) {
+        ShowMessage(text, caption, MessageIcon::Exclamation, MessageButtons::Ok);
+    }
+    void Inform(const std::string& text, const std::string& caption) {
+        ShowMessage(text, caption, MessageIcon::Information, MessageButtons::Ok);
+    }
+    MessageAnswer Ask(const std::string& text, const std::string& caption) {
+        return ShowMessage(text, caption, MessageIcon::Question, MessageButtons::YesNoCancel);
+    }
     // A standard open (save = false) or save file dialog; the chosen path, empty = cancelled.
     virtual std::string ChooseFile(bool save) = 0;
     // The wait cursor on (true) or the normal cursor again (false).

@@ -118,7 +118,7 @@ void BarSpaceWindow::FillIoList(uint32_t length) {
     for (uint32_t o = 0; o + 4 <= length; o += 4) {
         uint32_t value = 0;
         int result = TVK_InPort(base_ + viewOffset_ + o, &value, 1, 32);
-        if (result != 0 && o == 0) view_.ShowMessage(kPortFailed, "Bexa", MessageKind::Notice);
+        if (result != 0 && o == 0) view_.Notice(kPortFailed, "Bexa");
         lines_.push_back(FormatText(" %08X  <x%08X", value, viewOffset_ + o));
     }
 }
@@ -127,7 +127,7 @@ void BarSpaceWindow::FillMemoryList(uint32_t length) {
     if (length == 0) return;
     MappedRange range(base_ + viewOffset_, length);
     if (!range.ok()) {
-        view_.ShowMessage(kMapFailed, "Bexa", MessageKind::Notice);
+        view_.Notice(kMapFailed, "Bexa");
         return;
     }
     uint32_t words = length / 4;
@@ -172,7 +172,7 @@ uint32_t BarSpaceWindow::AnchorValue() {
     if (address + 4 > regionEnd()) return 0;
     MappedRange word(static_cast<uint32_t>(address), 4);
     if (!word.ok()) {
-        view_.ShowMessage(kMapFailed, "Bexa", MessageKind::Notice);
+        view_.Notice(kMapFailed, "Bexa");
         return 0;
     }
     return word.words()[0];
@@ -225,7 +225,7 @@ void BarSpaceWindow::OnWriteMemory(const std::string& editText) {
 void BarSpaceWindow::WriteIo() {
     uint32_t value = writeValue_;
     if (TVK_OutPort(base_ + viewOffset_ + 4u * anchorLine_, &value, 1, 32) != 0) {
-        view_.ShowMessage(kPortFailed, "Bexa", MessageKind::Notice);
+        view_.Notice(kPortFailed, "Bexa");
     }
 }
 
@@ -240,7 +240,7 @@ void BarSpaceWindow::WriteMemory() {
     if (first > last) return;
     MappedRange range(static_cast<uint32_t>(start), static_cast<uint32_t>(4 * (last + 1)));
     if (!range.ok()) {
-        view_.ShowMessage(kMapFailed, "Bexa", MessageKind::Notice);
+        view_.Notice(kMapFailed, "Bexa");
         return;
     }
     RunningWriter& running = writers_.emplace_back();
@@ -259,8 +259,7 @@ void BarSpaceWindow::OnLoop(bool checked) {
 }
 
 void BarSpaceWindow::OnRefreshViewAfterWrite() {
-    view_.ShowMessage("currently this feature is disabled", "memory refresh after write",
-                      MessageKind::Notice);
+    view_.Notice("currently this feature is disabled", "memory refresh after write");
     view_.SetCheck(IDC_BAR_REFRESH_AFTER_WRITE, false);
 }
 

@@ -9,107 +9,86 @@
 
 #include "bar_space_resource.h"
 #include "bar_space_window.h"
+#include "message_box_win32.h"
 #include "secondary_windows_win32.h"
 
 namespace bexa {
+
+void Win32BarSpaceView::SetText(int control, const std::string& text) {
+    SetDlgItemTextA(dialog_, control, text.c_str());
+}
+
+void Win32BarSpaceView::SetCheck(int control, bool checked) {
+    CheckDlgButton(dialog_, control, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void Win32BarSpaceView::SetRangeBar(RangeBar bar, int max, int position) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMin = 0;
+    info.nMax = max;
+    info.nPage = 1;
+    info.nPos = position;
+    int control = bar == RangeBar::Kb ? IDC_BAR_KB_SCROLL : IDC_BAR_MB_SCROLL;
+    SetScrollInfo(GetDlgItem(dialog_, control), SB_CTL, &info, TRUE);
+}
+
+void Win32BarSpaceView::SetListLines(const std::vector<std::string>& lines) {
+    HWND list = GetDlgItem(dialog_, IDC_BAR_LIST);
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    for (const std::string& line : lines) {
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+void Win32BarSpaceView::SelectListLines(const std::vector<int>& lines) {
+    HWND list = GetDlgItem(dialog_, IDC_BAR_LIST);
+    SendMessageA(list, LB_SETSEL, FALSE, -1);
+    for (int line : lines)
+        SendMessageA(list, LB_SETSEL, TRUE, line);
+}
+
+MessageAnswer Win32BarSpaceView::ShowMessage(const std::string& text, const std::string& caption,
+                                             MessageIcon icon, MessageButtons buttons) {
+    return ShowMessageBox(dialog_, text, caption, icon, buttons);
+}
+
+// The load and save dialogs have no file pattern, so no default extension either: a memory
+// image is raw bytes under any name.
+std::string Win32BarSpaceView::ChooseFile(bool save) {
+    char path[MAX_PATH] = "";
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = dialog_;
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+    BOOL chosen = save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
+    return chosen ? std::string(path) : std::string();
+}
+
+void Win32BarSpaceView::SetWaitCursor(bool wait) {
+    SetCursor(LoadCursor(nullptr, wait ? IDC_WAIT : IDC_ARROW));
+}
+
 namespace {
-
-BarSpaceMessageHook g_messageHook;
-BarSpaceFileHook g_fileHook;
-
-class BarSpaceViewWin32 : public BarSpaceView {
-  public:
-    explicit BarSpaceViewWin32(HWND dialog) : dialog_(dialog) {}
-
-    void SetText(int control, const std::string& text) override {
-        SetDlgItemTextA(dialog_, control, text.c_str());
-    }
-    void SetCheck(int control, bool checked) override {
-        CheckDlgButton(dialog_, control, checked ? BST_CHECKED : BST_UNCHECKED);
-    }
-    void SetRangeBar(RangeBar bar, int max, int position) override {
-        SCROLLINFO info{};
-        info.cbSize = sizeof info;
-        info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-        info.nMin = 0;
-        info.nMax = max;
-        info.nPage = 1;
-        info.nPos = position;
-        int control = bar == RangeBar::Kb ? IDC_BAR_KB_SCROLL : IDC_BAR_MB_SCROLL;
-        SetScrollInfo(GetDlgItem(dialog_, control), SB_CTL, &info, TRUE);
-    }
-    void SetListLines(const std::vector<std::string>& lines) override {
-        HWND list = GetDlgItem(dialog_, IDC_BAR_LIST);
-        SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-        SendMessageA(list, LB_RESETCONTENT, 0, 0);
-        for (const std::string& line : lines) {
-            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-        }
-        SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(list, nullptr, TRUE);
-    }
-    void SelectListLines(const std::vector<int>& lines) override {
-        HWND list = GetDlgItem(dialog_, IDC_BAR_LIST);
-        SendMessageA(list, LB_SETSEL, FALSE, -1);
-        for (int line : lines)
-            SendMessageA(list, LB_SETSEL, TRUE, line);
-    }
-    Answer ShowMessage(const std::string& text, const std::string& caption,
-                       MessageKind kind) override {
-        if (g_messageHook) return g_messageHook(text, caption, kind);
-        UINT flags = MB_SETFOREGROUND;
-        switch (kind) {
-            case MessageKind::Notice:
-                flags |= MB_OK | MB_ICONEXCLAMATION;
-                break;
-            case MessageKind::Information:
-                flags |= MB_OK | MB_ICONINFORMATION;
-                break;
-            case MessageKind::Question:
-                flags |= MB_YESNOCANCEL | MB_ICONQUESTION;
-                break;
-        }
-        switch (MessageBoxA(dialog_, text.c_str(), caption.c_str(), flags)) {
-            case IDYES:
-                return Answer::Yes;
-            case IDNO:
-                return Answer::No;
-            case IDCANCEL:
-                return Answer::Cancel;
-            default:
-                return Answer::Ok;
-        }
-    }
-    std::string ChooseFile(bool save) override {
-        if (g_fileHook) return g_fileHook(save);
-        char path[MAX_PATH] = "";
-        OPENFILENAMEA dialog{};
-        dialog.lStructSize = sizeof dialog;
-        dialog.hwndOwner = dialog_;
-        dialog.lpstrFile = path;
-        dialog.nMaxFile = MAX_PATH;
-        dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-        BOOL chosen = save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
-        return chosen ? std::string(path) : std::string();
-    }
-    void SetWaitCursor(bool wait) override {
-        SetCursor(LoadCursor(nullptr, wait ? IDC_WAIT : IDC_ARROW));
-    }
-
-  private:
-    HWND dialog_;
-};
 
 struct OpenParameters {
     uint32_t barValue;
     uint32_t probeValue;
     bool modal;
+    Win32BarSpaceView* view;  // nullptr: the dialog's own
 };
 
 // What one dialog holds, kept in its user data from WM_INITDIALOG to WM_NCDESTROY.
 struct BarSpaceDialog {
     bool modal = true;
-    std::unique_ptr<BarSpaceViewWin32> view;
+    std::unique_ptr<Win32BarSpaceView> ownView;
+    Win32BarSpaceView* view = nullptr;
     std::unique_ptr<BarSpaceWindow> window;
 };
 
@@ -125,7 +104,9 @@ INT_PTR OnInitDialog(HWND dialog, LPARAM parameter) {
     const auto* open = reinterpret_cast<const OpenParameters*>(parameter);
     auto* state = new BarSpaceDialog;
     state->modal = open->modal;
-    state->view = std::make_unique<BarSpaceViewWin32>(dialog);
+    if (open->view == nullptr) state->ownView = std::make_unique<Win32BarSpaceView>();
+    state->view = open->view != nullptr ? open->view : state->ownView.get();
+    state->view->Attach(dialog);
     state->window =
         std::make_unique<BarSpaceWindow>(*state->view, open->barValue, open->probeValue);
     SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
@@ -296,14 +277,15 @@ INT_PTR CALLBACK BarSpaceDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 
 void OpenBarSpaceWindow(HWND parent, uint32_t barValue, uint32_t probeValue) {
     if (!BarSpaceWindow::DescribesRegion(probeValue)) return;
-    OpenParameters open{barValue, probeValue, true};
+    OpenParameters open{barValue, probeValue, true, nullptr};
     DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_BAR_SPACE), parent,
                     BarSpaceDialogProc, reinterpret_cast<LPARAM>(&open));
 }
 
-HWND CreateBarSpaceDialog(HWND parent, uint32_t barValue, uint32_t probeValue) {
+HWND CreateBarSpaceDialog(HWND parent, uint32_t barValue, uint32_t probeValue,
+                          Win32BarSpaceView* view) {
     if (!BarSpaceWindow::DescribesRegion(probeValue)) return nullptr;
-    OpenParameters open{barValue, probeValue, false};
+    OpenParameters open{barValue, probeValue, false, view};
     return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_BAR_SPACE), parent,
                               BarSpaceDialogProc, reinterpret_cast<LPARAM>(&open));
 }
@@ -312,11 +294,6 @@ BarSpaceWindow* BarSpaceWindowOf(HWND dialog) {
     if (dialog == nullptr) return nullptr;
     BarSpaceDialog* state = DialogOf(dialog);
     return state ? state->window.get() : nullptr;
-}
-
-void SetBarSpaceDialogHooks(BarSpaceMessageHook message, BarSpaceFileHook file) {
-    g_messageHook = std::move(message);
-    g_fileHook = std::move(file);
 }
 
 }  // namespace bexa

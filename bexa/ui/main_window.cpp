@@ -9,6 +9,7 @@
 #include "config_access.h"
 #include "id_database.h"
 #include "listing_dialog.h"
+#include "machine_source.h"
 #include "text_format.h"
 
 namespace bexa {
@@ -41,6 +42,19 @@ constexpr const char* kProbeQuestion =
     "BARrange of 1MByte is assumed\n";
 constexpr uint32_t kAssumedBarMask = 0xFFF00000u;
 
+// Whether dump line `line` holds the upper 32 bits of a 64-bit memory BAR (memory type 10b)
+// on the line below it. The BARs are walked from the first, as each 64-bit BAR takes two
+// registers: its upper half is no BAR of its own and has no size mask to probe.
+bool IsUpperHalfOfWideBar(const PciDevice& device, int line) {
+    for (int i = 4; i < line; ++i) {
+        const uint32_t value = device.image[size_t(i)];
+        if ((value & 1u) != 0 || ((value >> 1) & 3u) != 2) continue;
+        if (i + 1 == line) return true;
+        ++i;
+    }
+    return false;
+}
+
 // The address bits of a BAR size probe: the type bits (I/O: 1-0, memory: 3-0) cleared.
 uint32_t ProbeAddressBits(uint32_t mask) {
     return mask & ((mask & 1) ? ~0x3u : ~0xFu);
@@ -72,6 +86,11 @@ bool MainWindow::Initialise() {
     view_.SetCheck(IDC_COUNT_16, true);
     view_.SetCheck(IDC_COUNT_64, false);
     LoadIdFile();
+    // A machine that is not this computer's hardware is named in the caption; one that could
+    // not be used is reported before the scan shows an empty bus.
+    const MachineSource source = QueryMachineSource();
+    view_.SetCaption(WindowCaption(source));
+    if (!source.error.empty()) Notice("no machine to reach: " + source.error);
     Rescan();
     view_.SetCounterRanges();
     return true;
@@ -85,8 +104,13 @@ void MainWindow::Rescan() {
     list_ = BuildDeviceList(view_.Tree(), Mode(), registerCount_);
     rescanning_ = false;
     DirectSelect();
+    view_.ScrollTreeTo(view_.Tree().FirstItem());
     view_.SetControlText(IDC_HIGHEST_BUS, FormatText("highest busnr: %2d", list_->highestBus));
     selectedLine_ = -1;
+    if (list_->dropped > 0) {
+        Notice(FormatText("more than %d functions; %d not listed", PciDeviceList::kMaxEntries,
+                          list_->dropped));
+    }
 }
 
 void MainWindow::ShowDevice(PciDevice& device) {
@@ -243,6 +267,13 @@ void MainWindow::DumpLineDoubleClicked(int index) {
     const int lastBar = current_->IsPciBridge() ? 5 : 9;
     if (index < 4 || index > lastBar) {
         Notice("no BAR selected");
+        return;
+    }
+    if (IsUpperHalfOfWideBar(*current_, index)) {
+        Notice(
+            FormatText("\nregister %d holds the upper 32 bits of the 64-bit memory BAR\n"
+                       "in register %d: probe register %d instead\n",
+                       index, index - 1, index - 1));
         return;
     }
     const MessageAnswer answer = view_.ShowMessage(kProbeQuestion, "Bexa", MessageIcon::Question,

@@ -8,14 +8,11 @@
 #include <vector>
 
 #include "device_tree.h"
+#include "message_box.h"
 
 namespace bexa {
 
 class PciDeviceList;
-
-enum class MessageIcon { Exclamation, Question };
-enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class MessageAnswer { Ok, Cancel, Yes, No };
 
 class MainWindowView {
   public:
@@ -34,6 +31,9 @@ class MainWindowView {
     // The operating system's version word (top bit clear on the Windows NT family).
     virtual uint32_t OsVersionWord() const = 0;
 
+    // The window's caption.
+    virtual void SetCaption(const std::string& text) = 0;
+
     // Texts and states of controls, by control id.
     virtual void SetControlText(int id, const std::string& text) = 0;
     virtual std::string ControlText(int id) const = 0;
@@ -49,6 +49,8 @@ class MainWindowView {
     virtual DeviceTree& Tree() = 0;
     virtual TreeItem SelectedTreeItem() const = 0;
     virtual void SelectTreeItem(TreeItem item) = 0;
+    // Scrolls the tree so that `item` is its first line in view.
+    virtual void ScrollTreeTo(TreeItem item) = 0;
 
     // A message box, brought to the foreground.
     virtual MessageAnswer ShowMessage(const std::string& text, const std::string& caption,

@@ -8,6 +8,7 @@
 #include "about_window_win32.h"
 #include "bexa_resource.h"
 #include "driver_check_win32.h"
+#include "message_box_win32.h"
 #include "secondary_windows_win32.h"
 
 namespace bexa {
@@ -91,6 +92,10 @@ uint32_t Win32MainWindowView::OsVersionWord() const {
     return QueryVersionWord();
 }
 
+void Win32MainWindowView::SetCaption(const std::string& text) {
+    SetWindowTextA(dialog_, text.c_str());
+}
+
 void Win32MainWindowView::SetControlText(int id, const std::string& text) {
     SetDlgItemTextA(dialog_, id, text.c_str());
 }
@@ -132,45 +137,34 @@ void Win32MainWindowView::SelectTreeItem(TreeItem item) {
     tree_.Select(item);
 }
 
+void Win32MainWindowView::ScrollTreeTo(TreeItem item) {
+    if (item != kNoTreeItem) {
+        SendDlgItemMessageA(dialog_, IDC_TREE, TVM_SELECTITEM, TVGN_FIRSTVISIBLE,
+                            LPARAM(HTREEITEM(item)));
+    }
+}
+
 MessageAnswer Win32MainWindowView::ShowMessage(const std::string& text, const std::string& caption,
                                                MessageIcon icon, MessageButtons buttons) {
-    UINT flags = MB_SETFOREGROUND;
-    flags |= icon == MessageIcon::Question ? MB_ICONQUESTION : MB_ICONEXCLAMATION;
-    switch (buttons) {
-        case MessageButtons::Ok:
-            flags |= MB_OK;
-            break;
-        case MessageButtons::OkCancel:
-            flags |= MB_OKCANCEL;
-            break;
-        case MessageButtons::YesNo:
-            flags |= MB_YESNO;
-            break;
-        case MessageButtons::YesNoCancel:
-            flags |= MB_YESNOCANCEL;
-            break;
-    }
-    switch (MessageBoxA(dialog_, text.c_str(), caption.c_str(), flags)) {
-        case IDYES:
-            return MessageAnswer::Yes;
-        case IDNO:
-            return MessageAnswer::No;
-        case IDOK:
-            return MessageAnswer::Ok;
-        default:
-            return MessageAnswer::Cancel;
-    }
+    return ShowMessageBox(dialog_, text, caption, icon, buttons);
+}
+
+// A name typed without an extension gets ".lis", the extension of the dialog's pattern.
+OPENFILENAMEA ListingSaveDialog(HWND owner, char* file) {
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = "List Files (*.lis)\0*.lis\0";
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrDefExt = "lis";
+    dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+    return dialog;
 }
 
 bool Win32MainWindowView::AskListingFileName(std::string& path) {
     char file[MAX_PATH] = "*.lis";
-    OPENFILENAMEA dialog{};
-    dialog.lStructSize = sizeof(dialog);
-    dialog.hwndOwner = dialog_;
-    dialog.lpstrFilter = "List Files (*.lis)\0*.lis\0";
-    dialog.lpstrFile = file;
-    dialog.nMaxFile = sizeof(file);
-    dialog.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+    OPENFILENAMEA dialog = ListingSaveDialog(dialog_, file);
     if (!GetSaveFileNameA(&dialog)) return false;
     path = file;
     return true;
@@ -300,6 +294,11 @@ BOOL OnCommand(HWND dialog, int id, int code) {
 BOOL OnNotify(HWND dialog, const NMHDR& header) {
     MainWindow* window = WindowOf(dialog);
     if (window == nullptr) return FALSE;
+    if (header.idFrom == IDC_TREE && header.code == NM_DBLCLK) {
+        // Consumed: a double click neither expands nor collapses a branch.
+        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    }
     if (header.idFrom == IDC_TREE &&
         (header.code == TVN_SELCHANGEDA || header.code == TVN_SELCHANGEDW)) {
         const auto& change = reinterpret_cast<const NMTREEVIEWW&>(header);

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <commdlg.h>
+
 #include <memory>
 
 #include "main_window.h"
@@ -29,6 +31,7 @@ class Win32MainWindowView : public MainWindowView {
     void SetCounterRanges() override;
     uint32_t OsVersionWord() const override;
 
+    void SetCaption(const std::string& text) override;
     void SetControlText(int id, const std::string& text) override;
     std::string ControlText(int id) const override;
     void SetCheck(int id, bool checked) override;
@@ -40,6 +43,7 @@ class Win32MainWindowView : public MainWindowView {
     DeviceTree& Tree() override { return tree_; }
     TreeItem SelectedTreeItem() const override;
     void SelectTreeItem(TreeItem item) override;
+    void ScrollTreeTo(TreeItem item) override;
 
     // Message boxes and the save dialog are real here; tests answer them in a subclass.
     MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
@@ -65,6 +69,9 @@ class Win32MainWindowView : public MainWindowView {
     HICON smallIcon_ = nullptr;
     HICON refreshIcon_ = nullptr;
 };
+
+// The save dialog of the listing as AskListingFileName shows it, over `file` (MAX_PATH).
+OPENFILENAMEA ListingSaveDialog(HWND owner, char* file);
 
 // Runs the main window modally; returns when it has closed.
 INT_PTR RunMainWindow(HINSTANCE instance, Win32MainWindowView& view);

@@ -40,7 +40,7 @@ void CopyByte(const MappedRange& from, const MappedRange& to, uint32_t i) {
 
 bool MemoryTools::RefuseIoSpace(const char* caption) {
     if (window_.memorySpace()) return false;
-    window_.view().ShowMessage("not for IO space", caption, MessageKind::Notice);
+    window_.view().Notice("not for IO space", caption);
     return true;
 }
 
@@ -81,7 +81,7 @@ void MemoryTools::Copy() {
     MappedRange from(copySource_, length);
     MappedRange to(copyDestination_, length);
     if (!from.ok() || !to.ok()) {
-        window_.view().ShowMessage(kMapFailed, "mem copy", MessageKind::Notice);
+        window_.view().Notice(kMapFailed, "mem copy");
         return;
     }
     uint32_t words = length / 4;
@@ -116,13 +116,13 @@ void MemoryTools::Copy() {
 }
 
 bool MemoryTools::AskRange(const std::string& question, const char* caption, Range& range) {
-    Answer answer = window_.view().ShowMessage(question, caption, MessageKind::Question);
-    if (answer == Answer::Yes) {
+    MessageAnswer answer = window_.view().Ask(question, caption);
+    if (answer == MessageAnswer::Yes) {
         uint32_t address = window_.base() + window_.viewOffset();
         range = {address, CutAtRegionEnd(address, std::min(window_.size(), kDisplayedRange))};
         return true;
     }
-    if (answer == Answer::No) {
+    if (answer == MessageAnswer::No) {
         range = {window_.base(), CutAtRegionEnd(window_.base(), window_.size())};
         return true;
     }
@@ -131,17 +131,16 @@ bool MemoryTools::AskRange(const std::string& question, const char* caption, Ran
 
 void MemoryTools::Test() {
     if (RefuseIoSpace("mem test")) return;
-    Answer answer = window_.view().ShowMessage(
-        "test maximal displayed 1K range ?\nYES= 1K range\n NO= whole range !", "memory test",
-        MessageKind::Question);
-    if (answer == Answer::Cancel) return;
-    bool wholeRange = answer == Answer::No;
+    MessageAnswer answer = window_.view().Ask(
+        "test maximal displayed 1K range ?\nYES= 1K range\n NO= whole range !", "memory test");
+    if (answer == MessageAnswer::Cancel) return;
+    bool wholeRange = answer == MessageAnswer::No;
     uint32_t address = wholeRange ? window_.base() : window_.base() + window_.viewOffset();
     uint32_t length = CutAtRegionEnd(
         address, wholeRange ? window_.size() : std::min(window_.size(), kDisplayedRange));
     MappedRange range(address, length);
     if (!range.ok()) {
-        window_.view().ShowMessage(kMapFailed, "mem test", MessageKind::Notice);
+        window_.view().Notice(kMapFailed, "mem test");
         return;
     }
     WaitCursor wait(window_.view());
@@ -187,36 +186,48 @@ void MemoryTools::TestWords(volatile uint32_t* words, uint32_t count, bool whole
         window_.view().SelectListLines(differing);
     }
     if (errors == 0) {
-        window_.view().ShowMessage("No Errors !!", "memory test", MessageKind::Information);
+        window_.view().Inform("No Errors !!", "memory test");
     } else {
-        window_.view().ShowMessage(
-            FormatText("!!  Errors found: %d  !!\n%s", errors, details.c_str()), "memory test",
-            MessageKind::Notice);
+        window_.view().Notice(FormatText("!!  Errors found: %d  !!\n%s", errors, details.c_str()),
+                              "memory test");
     }
 }
 
 void MemoryTools::Load() {
-    if (RefuseIoSpace("load file")) return;
-    std::string path = window_.view().ChooseFile(false);
+    TransferFile(false);
+}
+
+void MemoryTools::Save() {
+    TransferFile(true);
+}
+
+// Load and save open alike: the file, the range, the wait cursor and the mapping.
+void MemoryTools::TransferFile(bool save) {
+    const char* caption = save ? "save file" : "load file";
+    if (RefuseIoSpace(caption)) return;
+    std::string path = window_.view().ChooseFile(save);
     if (path.empty()) return;
     Range range{};
-    if (!AskRange("load displayed 1K range ?\nYES= 1K range\n NO= whole range !", "memory load",
-                  range)) {
-        return;
-    }
+    const std::string question = std::string(save ? "save" : "load") +
+                                 " displayed 1K range ?\nYES= 1K range\n NO= whole range !";
+    if (!AskRange(question, save ? "memory save" : "memory load", range)) return;
     WaitCursor wait(window_.view());
     MappedRange mapped(range.address, range.length);
     if (!mapped.ok()) {
-        window_.view().ShowMessage(kMapFailed, "load file", MessageKind::Notice);
+        window_.view().Notice(kMapFailed, caption);
         return;
     }
-    LoadFile(path, mapped.words(), range.length);
+    if (save) {
+        SaveFile(path, mapped.words(), range.length);
+    } else {
+        LoadFile(path, mapped.words(), range.length);
+    }
 }
 
 void MemoryTools::LoadFile(const std::string& path, volatile uint32_t* words, uint32_t length) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
-        window_.view().ShowMessage("failed to open " + path, "load file", MessageKind::Notice);
+        window_.view().Notice("failed to open " + path, "load file");
         return;
     }
     for (uint32_t i = 0; i < length / 4; ++i) {
@@ -236,28 +247,10 @@ void MemoryTools::LoadFile(const std::string& path, volatile uint32_t* words, ui
     std::fclose(file);
 }
 
-void MemoryTools::Save() {
-    if (RefuseIoSpace("save file")) return;
-    std::string path = window_.view().ChooseFile(true);
-    if (path.empty()) return;
-    Range range{};
-    if (!AskRange("save displayed 1K range ?\nYES= 1K range\n NO= whole range !", "memory save",
-                  range)) {
-        return;
-    }
-    WaitCursor wait(window_.view());
-    MappedRange mapped(range.address, range.length);
-    if (!mapped.ok()) {
-        window_.view().ShowMessage(kMapFailed, "save file", MessageKind::Notice);
-        return;
-    }
-    SaveFile(path, mapped.words(), range.length);
-}
-
 void MemoryTools::SaveFile(const std::string& path, volatile uint32_t* words, uint32_t length) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
-        window_.view().ShowMessage("failed to open " + path, "save file", MessageKind::Notice);
+        window_.view().Notice("failed to open " + path, "save file");
         return;
     }
     bool written = true;
@@ -270,7 +263,7 @@ void MemoryTools::SaveFile(const std::string& path, volatile uint32_t* words, ui
     }
     if (std::fclose(file) != 0) written = false;
     if (!written) {
-        window_.view().ShowMessage("failed to write " + path, "save file", MessageKind::Notice);
+        window_.view().Notice("failed to write " + path, "save file");
     }
 }
 

@@ -42,6 +42,7 @@ class MemoryTools {
     // Asks 1K range or whole range; false = cancelled.
     bool AskRange(const std::string& question, const char* caption, Range& range);
     void TestWords(volatile uint32_t* words, uint32_t count, bool wholeRange);
+    void TransferFile(bool save);
     void LoadFile(const std::string& path, volatile uint32_t* words, uint32_t length);
     void SaveFile(const std::string& path, volatile uint32_t* words, uint32_t length);
 

@@ -1,6 +1,6 @@
-// Dialog procedures of the memory map and interrupt routing windows. Both show a text derived
-// from the device list they were given; the memory map rebuilds its text when the user
-// switches between memory and I/O space.
+// The dialog procedure of the memory map and interrupt routing windows, one for both: each
+// shows a text derived from the device list it was given; the memory map rebuilds its text
+// when the user switches between memory and I/O space.
 #include "report_windows_win32.h"
 
 #include <string>
@@ -14,14 +14,18 @@
 namespace bexa {
 namespace {
 
+enum class Report { MemoryMap, InterruptRouting };
+
 struct ReportParameters {
     const PciDeviceList* list;
+    Report report;
     bool modal;
 };
 
 // What one report dialog holds, kept in its user data from WM_INITDIALOG to WM_NCDESTROY.
 struct ReportDialog {
     const PciDeviceList* list;
+    Report report;
     bool modal;
 };
 
@@ -35,22 +39,24 @@ void ShowText(HWND dialog, int control, const std::string& text) {
     SendDlgItemMessageA(dialog, control, EM_SETSEL, 0, 0);
 }
 
-// The focus on "Q U I T", so that the text is not shown selected.
-INT_PTR FocusOnQuit(HWND dialog) {
+void ShowMemoryMap(HWND dialog, const ReportDialog& state, MapSpace space) {
+    ShowText(dialog, IDC_REPORT_MEMORY_MAP, MemoryMapText(*state.list, space, "\r\n"));
+}
+
+// The memory map starts with memory space; the interrupt routing has one text.
+INT_PTR OnInitDialog(HWND dialog, LPARAM parameter) {
+    const auto* open = reinterpret_cast<const ReportParameters*>(parameter);
+    auto* state = new ReportDialog{open->list, open->report, open->modal};
+    SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    if (state->report == Report::MemoryMap) {
+        CheckRadioButton(dialog, IDC_REPORT_MEM_SPACE, IDC_REPORT_IO_SPACE, IDC_REPORT_MEM_SPACE);
+        ShowMemoryMap(dialog, *state, MapSpace::Memory);
+    } else {
+        ShowText(dialog, IDC_REPORT_INT_ROUTING, InterruptRoutingText(*state->list, "\r\n"));
+    }
+    // The focus on "Q U I T", so that the text is not shown selected.
     SetFocus(GetDlgItem(dialog, IDOK));
     return FALSE;
-}
-
-void ShowMemoryMap(HWND dialog, MapSpace space) {
-    ReportDialog* state = DialogOf(dialog);
-    if (state == nullptr) return;
-    ShowText(dialog, IDC_REPORT_MEMORY_MAP, MemoryMapText(*state->list, space, "\r\n"));
-}
-
-void Remember(HWND dialog, LPARAM parameter) {
-    const auto* open = reinterpret_cast<const ReportParameters*>(parameter);
-    SetWindowLongPtrA(dialog, GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(new ReportDialog{open->list, open->modal}));
 }
 
 INT_PTR OnQuit(HWND dialog) {
@@ -63,41 +69,34 @@ INT_PTR OnQuit(HWND dialog) {
     return TRUE;
 }
 
+INT_PTR OnCommand(HWND dialog, int control) {
+    ReportDialog* state = DialogOf(dialog);
+    if (control == IDOK || control == IDCANCEL) return OnQuit(dialog);
+    if (state == nullptr || state->report != Report::MemoryMap) return FALSE;
+    switch (control) {
+        case IDC_REPORT_MEM_SPACE:
+            ShowMemoryMap(dialog, *state, MapSpace::Memory);
+            return TRUE;
+        case IDC_REPORT_IO_SPACE:
+            ShowMemoryMap(dialog, *state, MapSpace::Io);
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
 INT_PTR OnNcDestroy(HWND dialog) {
     delete DialogOf(dialog);
     SetWindowLongPtrA(dialog, GWLP_USERDATA, 0);
     return FALSE;
 }
 
-INT_PTR OnMemoryMapInit(HWND dialog, LPARAM parameter) {
-    Remember(dialog, parameter);
-    CheckRadioButton(dialog, IDC_REPORT_MEM_SPACE, IDC_REPORT_IO_SPACE, IDC_REPORT_MEM_SPACE);
-    ShowMemoryMap(dialog, MapSpace::Memory);
-    return FocusOnQuit(dialog);
-}
-
-INT_PTR OnMemoryMapCommand(HWND dialog, int control) {
-    switch (control) {
-        case IDC_REPORT_MEM_SPACE:
-            ShowMemoryMap(dialog, MapSpace::Memory);
-            return TRUE;
-        case IDC_REPORT_IO_SPACE:
-            ShowMemoryMap(dialog, MapSpace::Io);
-            return TRUE;
-        case IDOK:
-        case IDCANCEL:
-            return OnQuit(dialog);
-        default:
-            return FALSE;
-    }
-}
-
-INT_PTR CALLBACK MemoryMapDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK ReportDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
-            return OnMemoryMapInit(dialog, lParam);
+            return OnInitDialog(dialog, lParam);
         case WM_COMMAND:
-            return OnMemoryMapCommand(dialog, LOWORD(wParam));
+            return OnCommand(dialog, LOWORD(wParam));
         case WM_CLOSE:
             return OnQuit(dialog);
         case WM_NCDESTROY:
@@ -107,57 +106,38 @@ INT_PTR CALLBACK MemoryMapDialogProc(HWND dialog, UINT message, WPARAM wParam, L
     }
 }
 
-INT_PTR OnInterruptRoutingInit(HWND dialog, LPARAM parameter) {
-    Remember(dialog, parameter);
-    ShowText(dialog, IDC_REPORT_INT_ROUTING, InterruptRoutingText(*DialogOf(dialog)->list, "\r\n"));
-    return FocusOnQuit(dialog);
+int ResourceOf(Report report) {
+    return report == Report::MemoryMap ? IDD_MEMORY_MAP : IDD_INT_ROUTING;
 }
 
-INT_PTR OnInterruptRoutingCommand(HWND dialog, int control) {
-    if (control == IDOK || control == IDCANCEL) return OnQuit(dialog);
-    return FALSE;
+void RunReport(HWND parent, const PciDeviceList& list, Report report) {
+    ReportParameters open{&list, report, true};
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ResourceOf(report)), parent,
+                    ReportDialogProc, reinterpret_cast<LPARAM>(&open));
 }
 
-INT_PTR CALLBACK InterruptRoutingDialogProc(HWND dialog, UINT message, WPARAM wParam,
-                                            LPARAM lParam) {
-    switch (message) {
-        case WM_INITDIALOG:
-            return OnInterruptRoutingInit(dialog, lParam);
-        case WM_COMMAND:
-            return OnInterruptRoutingCommand(dialog, LOWORD(wParam));
-        case WM_CLOSE:
-            return OnQuit(dialog);
-        case WM_NCDESTROY:
-            return OnNcDestroy(dialog);
-        default:
-            return FALSE;
-    }
+HWND CreateReport(HWND parent, const PciDeviceList& list, Report report) {
+    ReportParameters open{&list, report, false};
+    return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ResourceOf(report)),
+                              parent, ReportDialogProc, reinterpret_cast<LPARAM>(&open));
 }
 
 }  // namespace
 
 void OpenMemoryMapWindow(HWND parent, const PciDeviceList& list) {
-    ReportParameters open{&list, true};
-    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MEMORY_MAP), parent,
-                    MemoryMapDialogProc, reinterpret_cast<LPARAM>(&open));
+    RunReport(parent, list, Report::MemoryMap);
 }
 
 void OpenInterruptRoutingWindow(HWND parent, const PciDeviceList& list) {
-    ReportParameters open{&list, true};
-    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_INT_ROUTING), parent,
-                    InterruptRoutingDialogProc, reinterpret_cast<LPARAM>(&open));
+    RunReport(parent, list, Report::InterruptRouting);
 }
 
 HWND CreateMemoryMapDialog(HWND parent, const PciDeviceList& list) {
-    ReportParameters open{&list, false};
-    return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MEMORY_MAP), parent,
-                              MemoryMapDialogProc, reinterpret_cast<LPARAM>(&open));
+    return CreateReport(parent, list, Report::MemoryMap);
 }
 
 HWND CreateInterruptRoutingDialog(HWND parent, const PciDeviceList& list) {
-    ReportParameters open{&list, false};
-    return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_INT_ROUTING), parent,
-                              InterruptRoutingDialogProc, reinterpret_cast<LPARAM>(&open));
+    return CreateReport(parent, list, Report::InterruptRouting);
 }
 
 }  // namespace bexa

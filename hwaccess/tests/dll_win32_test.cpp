@@ -51,5 +51,25 @@ TEST(TravikDll, ExportsTheFourOperations) {
     }
 }
 
+TEST(TravikDll, ExtensionNamesTheMachine) {
+    using Text = uint32_t(__stdcall*)(char*, uint32_t);
+    ASSERT_TRUE(SetEnvironmentVariableA("TRAVIK_MACHINE", "embedded"));
+    for (const char* name : {"travik.dll", "travikw.dll"}) {
+        SCOPED_TRACE(name);
+        HMODULE dll = LoadLibraryA(name);
+        ASSERT_NE(dll, nullptr) << "error " << GetLastError();
+        auto label = Find<Text>(dll, "TravikSourceLabel");
+        auto error = Find<Text>(dll, "TravikSelectionError");
+        ASSERT_NE(label, nullptr);
+        ASSERT_NE(error, nullptr);
+        char text[64] = "?";
+        EXPECT_EQ(label(text, sizeof text), 27u);
+        EXPECT_STREQ(text, "simulated: embedded machine");
+        EXPECT_EQ(error(text, sizeof text), 0u);
+        EXPECT_STREQ(text, "");
+        FreeLibrary(dll);
+    }
+}
+
 }  // namespace
 }  // namespace tvk

@@ -160,7 +160,14 @@ TEST(MachineFile, BadFilesNameTheLine) {
         {good + "\n" + good, 7, "already given on line 1"},
         {good + "10: 00\n", 6, "given twice"},
         {good + "1000: 00\n", 6, "beyond 4096"},
-        {header + "00: 86 80 57 0d\n", 1, "lacks configuration bytes 00-3f"},
+        // A block cut short is reported at the hex line after which bytes are missing.
+        {header + "00: 86 80 57 0d\n", 2, "lacks configuration bytes 00-3f"},
+        {header + hex.substr(0, 2 * 52) + "30: 00\n", 3, "lacks configuration bytes 00-3f"},
+        {header + "10: 00\n", 1, "lacks configuration bytes 00-3f"},
+        // 17 bytes on one line: that line, not the next one that gives byte 16 again.
+        {header + "00: 86 80 57 0d 00 00 00 00 00 00 00 06 00 00 00 00 00\n" +
+             hex.substr(hex.find('\n') + 1),
+         2, "more than 16 bytes"},
         {good + "\n#tvk frob 1\n", 7, "unknown annotation 'frob'"},
         {good + "#tvk\n", 6, "empty annotation"},
         {bridge + "#tvk bar 00:1e.0 2 4K\n", 6, "no such BAR"},

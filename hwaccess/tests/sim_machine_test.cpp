@@ -137,7 +137,7 @@ TEST(SimRegisters, BridgeBusNumbersAndWindowsAreWritable) {
 // power-on images while the reset is asserted; 00:02.0 and bus 3 are not touched.
 TEST(SimBridgeReset, SecondaryBusResetRestoresEverythingBehindTheBridge) {
     FunctionImage top = test::Bridge(0, 1, 0, 1, 2);
-    FunctionImage nested = test::Bridge(1, 0, 1, 2, 2);
+    FunctionImage nested = test::Bridge(1, 0, 0, 2, 2);
     FunctionImage onBus1 = Function(1, 1, 0, 0x14F1, 0x8800);
     FunctionImage onBus2 = Function(2, 4, 0, 0x1131, 0x7134);
     Put32(onBus2.config, 0x10, 0xFEAFF000);

@@ -6,6 +6,7 @@
 #include "block_sizes.h"
 #include "cpu_memory_load.h"
 #include "data_test.h"
+#include "host.h"
 #include "host_calls.h"
 #include "ini_file.h"
 #include "report.h"

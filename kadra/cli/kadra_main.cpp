@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli_options.h"
-#include "host_calls.h"
+#include "host.h"
 #include "program_path.h"
 #include "results_text.h"
 #include "run_control.h"
@@ -82,13 +82,15 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // The engine's host: this machine's files and clock (the defaults), no graph and no log, the
+    // results text printed at the end, progress and message boxes on the terminal.
     const bool progress = isatty(STDERR_FILENO) != 0;
-    HostCalls calls;
-    calls.blockStarted = [progress](const KText& pass, uint32_t blockSize) {
+    Host host;
+    host.calls.blockStarted = [progress](const KText& pass, uint32_t blockSize) {
         if (!progress) return;
         std::cerr << "\r\033[K" << ToUtf8(pass) << ", " << blockSize / 1024 << " kB" << std::flush;
     };
-    calls.messageBox = [](const KText& text, const KText& caption) {
+    host.calls.messageBox = [](const KText& text, const KText& caption) {
         std::cerr << ToUtf8(caption) << ": " << ToUtf8(text);
         if (isatty(STDIN_FILENO)) {
             std::cerr << " (Enter)" << std::flush;
@@ -98,7 +100,7 @@ int main(int argc, char** argv) {
             std::cerr << "\n";
         }
     };
-    InstallHostCalls(calls);
+    InstallHost(host);
 
     struct sigaction action {};
     action.sa_handler = OnStopSignal;

@@ -1,6 +1,7 @@
 #include "block_loop.h"
 
 #include "graph.h"
+#include "host.h"
 #include "host_calls.h"
 #include "msrand.h"
 #include "product_profile.h"
@@ -72,7 +73,7 @@ BlockResult SyncBlockLoop(BlockLoopFrame& frame, const BlockLoopPlan& plan, uint
     }
     uint64_t offset = 0;
     for (uint32_t i = 0; total < fileSize; ++i) {
-        frame.passStopwatch.Restart();
+        frame.passTimer.Restart();
         Transfer transfer;
         if (plan.random) {
             offset =
@@ -84,7 +85,7 @@ BlockResult SyncBlockLoop(BlockLoopFrame& frame, const BlockLoopPlan& plan, uint
             transfer = plan.isWrite ? frame.file.Write(frame.buffer, blockSize)
                                     : frame.file.Read(frame.buffer, blockSize);
         }
-        sum += frame.passStopwatch.ElapsedMs();
+        sum += frame.passTimer.ElapsedMs();
         // A transfer that fails or moves nothing would repeat for ever: the pass ends here.
         if (transfer.error != 0 || transfer.bytes == 0) {
             return Failed(plan.isWrite, offset, transfer);
@@ -108,13 +109,11 @@ BlockResult AsyncBlockLoop(BlockLoopFrame& frame, const BlockLoopPlan& plan, uin
     Clock& clock = CurrentClock();
     const uint64_t fileBlocks = fileSize / blockSize;
     GraphReset(static_cast<uint32_t>(fileBlocks), true);
-    frame.passStopwatch.Restart();
-    frame.intervalStopwatch.Restart();
+    frame.passTimer.Restart();
+    frame.intervalTimer.Restart();
 
     // Waits for what is still in flight, so that the buffer outlives every request.
-    auto drain = [&] {
-        ServiceRequestQueue(frame.intervalStopwatch, blockSize, true, plan.isWrite);
-    };
+    auto drain = [&] { ServiceRequestQueue(frame.intervalTimer, blockSize, true, plan.isWrite); };
     for (uint64_t i = 0; i < fileBlocks; ++i) {
         uint32_t slot = 0;
         while (slot < q.length && q.slots[slot].busy != 0)
@@ -142,7 +141,7 @@ BlockResult AsyncBlockLoop(BlockLoopFrame& frame, const BlockLoopPlan& plan, uin
             drain();
             return Failed(plan.isWrite, offset, failure);
         }
-        ServiceRequestQueue(frame.intervalStopwatch, blockSize, false, plan.isWrite);
+        ServiceRequestQueue(frame.intervalTimer, blockSize, false, plan.isWrite);
         if (q.failed) {
             drain();
             return Failed(q.failureWrite, q.failureOffset, q.failure);
@@ -156,7 +155,7 @@ BlockResult AsyncBlockLoop(BlockLoopFrame& frame, const BlockLoopPlan& plan, uin
     drain();
     if (q.failed) return Failed(q.failureWrite, q.failureOffset, q.failure);
     BlockResult result;
-    result.average = static_cast<double>(fileSize) / frame.passStopwatch.ElapsedMs() / 1048.0;
+    result.average = static_cast<double>(fileSize) / frame.passTimer.ElapsedMs() / 1048.0;
     return result;
 }
 

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
+#include "interval_timer.h"
 #include "ktext.h"
-#include "stopwatch.h"
 #include "test_file.h"
 
 namespace kadra {
@@ -38,13 +38,13 @@ struct BlockResult {
     Transfer failure;
 };
 
-// The frame a loop runs in: the open file, the pass's buffer and stopwatches, and the transfer
+// The frame a loop runs in: the open file, the pass's buffer and interval timers, and the transfer
 // counter of the whole pass that paces the message pumping.
 struct BlockLoopFrame {
     TestFile& file;
     uint8_t* buffer;
-    Stopwatch& passStopwatch;
-    Stopwatch& intervalStopwatch;
+    IntervalTimer& passTimer;
+    IntervalTimer& intervalTimer;
     uint32_t& transferCounter;
 };
 

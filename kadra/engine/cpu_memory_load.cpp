@@ -4,7 +4,7 @@
 #include <chrono>
 #include <thread>
 
-#include "stopwatch.h"
+#include "clock.h"
 #include "travik.h"
 
 namespace kadra {

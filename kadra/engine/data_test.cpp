@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "host.h"
 #include "host_calls.h"
 #include "results_text.h"
 #include "run_state.h"

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "graph.h"
+#include "host.h"
 #include "product_profile.h"
 #include "result_table.h"
 #include "results_text.h"
@@ -58,6 +59,127 @@ bool IsSelectedBlockSize(uint32_t blockSize) {
     return false;
 }
 
+// The header: disk and file, buffer, access mode, a warning for old systems, the table head.
+KText ReportHeader() {
+    KText text = L"Disk: " + runState.title + L"\r\n";
+    text += Format("%lld MB file from/to ", static_cast<long long>(runState.sizeMB));
+    if (runState.physAddress != 0)
+        text += Format("phys. adr. %08x\r\n", static_cast<unsigned>(runState.physAddress));
+    else
+        text += L"main memory\r\n";
+    if (testSettings.queueLength != 0)
+        text += Format("async. access with command queue len %lu\r\n",
+                       static_cast<unsigned long>(testSettings.queueLength));
+    else
+        text += L"synchronous access\r\n";
+    if (testSettings.osFamily == kOsFamily95) text += L"Measurement INVALID on Win95 !!!\r\n";
+    text += L"\r\n";
+    text += L"Block | Read Lin | Read Rnd | Write Lin\r\n";
+    text += L" kB   |  MB/sec  |  MB/sec  |  MB/sec  \r\n";
+    text += L"------+----------+----------+-----------\r\n";
+    return text;
+}
+
+// The measured values at the product's four block sizes, taken while the rows are written, and
+// how many of them were found.
+struct StreamValues {
+    double videoRead = 0.0;
+    double audioRead = 0.0;
+    double videoWrite = 0.0;
+    double audioWrite = 0.0;
+    int found = 0;
+};
+
+// Takes a measured value when its block size is the one a stream uses.
+void TakeStreamValue(double measured, uint32_t blockSize, uint32_t streamBlockSize, double& value,
+                     int& found) {
+    if (measured != 0.0 && blockSize == streamBlockSize) {
+        value = measured;
+        ++found;
+    }
+}
+
+// The table row of block-size index k (MB/s of the three passes; blank where not measured).
+KText ReportRow(int k, StreamValues& taken) {
+    const uint32_t blockSize = 16384u << k;
+    const uint32_t* sizes = testSettings.selectedBlockSizes;
+    KText row = Format(" %4d | ", static_cast<int>(blockSize / 1024));
+
+    const double linear = resultTable.readLinear[k];
+    row += linear != 0.0 ? TenthsCell("%5lld.%lld  | ", linear) : KText(L"         | ");
+
+    const double random = resultTable.readRandom[k];
+    row += random != 0.0 ? TenthsCell("%5lld.%lld  | ", random) : KText(L"         | ");
+    TakeStreamValue(random, blockSize, sizes[kVideoReadBlock], taken.videoRead, taken.found);
+    TakeStreamValue(random, blockSize, sizes[kAudioReadBlock], taken.audioRead, taken.found);
+
+    const double write = resultTable.writeLinear[k];
+    if (write != 0.0) row += TenthsCell("%5lld.%lld", write);
+    TakeStreamValue(write, blockSize, sizes[kVideoWriteBlock], taken.videoWrite, taken.found);
+    TakeStreamValue(write, blockSize, sizes[kAudioWriteBlock], taken.audioWrite, taken.found);
+    return row + L"\r\n";
+}
+
+// The disk's average usage in percent for playback and recording, and which of them the
+// report shows (a usage can be shown and still be 0).
+struct DiskUsage {
+    uint32_t play = 0;
+    uint32_t record = 0;
+    bool showPlay = false;
+    bool showRecord = false;
+};
+
+uint32_t PlayUsage(const ProductProfile& product, const StreamValues& taken) {
+    return Percent(product.videoReadStreams * product.videoReadRate / taken.videoRead +
+                   product.audioReadStreams * product.audioReadRate / taken.audioRead);
+}
+
+uint32_t RecordUsage(const ProductProfile& product, const StreamValues& taken) {
+    return Percent(product.videoWriteStreams * product.videoWriteRate / taken.videoWrite +
+                   product.audioWriteStreams * product.audioWriteRate / taken.audioWrite);
+}
+
+// Power users see playback after a run with queue length 10 and recording after a synchronous
+// run; other users see both after a run with queue length 10. Nothing without all four values.
+DiskUsage ComputeUsage(const ProductProfile& product, const StreamValues& taken) {
+    DiskUsage usage;
+    const bool complete = !product.name.empty() && taken.found == 4 && taken.videoRead != 0.0 &&
+                          taken.audioRead != 0.0 && taken.videoWrite != 0.0 &&
+                          taken.audioWrite != 0.0;
+    if (!complete) return usage;
+    if (testSettings.powerUser) {
+        usage.showPlay = testSettings.queueLength == 10;
+        usage.showRecord = testSettings.queueLength == 0;
+    } else {
+        usage.showPlay = usage.showRecord = testSettings.queueLength == 10;
+    }
+    if (usage.showPlay) usage.play = PlayUsage(product, taken);
+    if (usage.showRecord) usage.record = RecordUsage(product, taken);
+    return usage;
+}
+
+KText UsageLine(const DiskUsage& usage) {
+    const auto percent = [](uint32_t value) { return static_cast<unsigned long>(value); };
+    if (usage.showPlay && usage.showRecord)
+        return Format("\r\nDisk average usage: PLAY %lu%%, RECORD %lu%%", percent(usage.play),
+                      percent(usage.record));
+    if (usage.showPlay) return Format("\r\nDisk average usage: PLAY %lu%%", percent(usage.play));
+    if (usage.showRecord)
+        return Format("\r\nDisk average usage: RECORD %lu%%", percent(usage.record));
+    return KText();
+}
+
+// The verdict on the shown usage; none while both usages are 0.
+KText VerdictLine(const ProductProfile& product, const DiskUsage& usage) {
+    if (usage.play == 0 && usage.record == 0) return KText();
+    if (runState.hangCount != 0)
+        return L"\r\nDisk too slow for " + product.name +
+               Format(" (%lu 'hangs')", static_cast<unsigned long>(runState.hangCount));
+    if (usage.play < 65 && usage.record < 65) return L"\r\nDisk ok for " + product.name;
+    if (usage.play < 85 && usage.record < 85) return L"\r\nDisk near its limit for " + product.name;
+    return L"\r\nDisk too slow for " + product.name;
+}
+
 }  // namespace
 
 double BlockDeviation(double average) {
@@ -106,92 +228,17 @@ void BlockSummary(uint32_t blockSize, double average, const KText& label) {
 }
 
 KText ComposeReport() {
-    KText text = L"Disk: " + runState.title + L"\r\n";
-    text += Format("%lld MB file from/to ", static_cast<long long>(runState.sizeMB));
-    if (runState.physAddress != 0)
-        text += Format("phys. adr. %08x\r\n", static_cast<unsigned>(runState.physAddress));
-    else
-        text += L"main memory\r\n";
-    if (testSettings.queueLength != 0)
-        text += Format("async. access with command queue len %lu\r\n",
-                       static_cast<unsigned long>(testSettings.queueLength));
-    else
-        text += L"synchronous access\r\n";
-    if (testSettings.osFamily == kOsFamily95) text += L"Measurement INVALID on Win95 !!!\r\n";
-    text += L"\r\n";
-    text += L"Block | Read Lin | Read Rnd | Write Lin\r\n";
-    text += L" kB   |  MB/sec  |  MB/sec  |  MB/sec  \r\n";
-    text += L"------+----------+----------+-----------\r\n";
-
-    const uint32_t* sizes = testSettings.selectedBlockSizes;
-    double videoRead = 0.0, audioRead = 0.0, videoWrite = 0.0, audioWrite = 0.0;
-    int found = 0;
+    KText text = ReportHeader();
+    StreamValues taken;
     for (int k = 0; k < kSeriesSizes; ++k) {
         const uint32_t blockSize = 16384u << k;
         if (testSettings.quick && !IsSelectedBlockSize(blockSize)) continue;
-        text += Format(" %4d | ", static_cast<int>(blockSize / 1024));
-
-        const double linear = resultTable.readLinear[k];
-        text += linear != 0.0 ? TenthsCell("%5lld.%lld  | ", linear) : KText(L"         | ");
-
-        const double random = resultTable.readRandom[k];
-        text += random != 0.0 ? TenthsCell("%5lld.%lld  | ", random) : KText(L"         | ");
-        if (random != 0.0 && blockSize == sizes[kVideoReadBlock]) videoRead = random, ++found;
-        if (random != 0.0 && blockSize == sizes[kAudioReadBlock]) audioRead = random, ++found;
-
-        const double write = resultTable.writeLinear[k];
-        if (write != 0.0) text += TenthsCell("%5lld.%lld", write);
-        if (write != 0.0 && blockSize == sizes[kVideoWriteBlock]) videoWrite = write, ++found;
-        if (write != 0.0 && blockSize == sizes[kAudioWriteBlock]) audioWrite = write, ++found;
-        text += L"\r\n";
+        text += ReportRow(k, taken);
     }
-
     const ProductProfile& product = SelectedProduct();
     if (product.name == L"none") return text;
-
-    const bool complete = !product.name.empty() && found == 4 && videoRead != 0.0 &&
-                          audioRead != 0.0 && videoWrite != 0.0 && audioWrite != 0.0;
-    const auto play = [&] {
-        return Percent(product.videoReadStreams * product.videoReadRate / videoRead +
-                       product.audioReadStreams * product.audioReadRate / audioRead);
-    };
-    const auto record = [&] {
-        return Percent(product.videoWriteStreams * product.videoWriteRate / videoWrite +
-                       product.audioWriteStreams * product.audioWriteRate / audioWrite);
-    };
-    uint32_t playUsage = 0;
-    uint32_t recordUsage = 0;
-    if (testSettings.powerUser) {
-        if (testSettings.queueLength == 10 && complete) {
-            playUsage = play();
-            text +=
-                Format("\r\nDisk average usage: PLAY %lu%%", static_cast<unsigned long>(playUsage));
-        }
-        if (testSettings.queueLength == 0 && complete) {
-            recordUsage = record();
-            text += Format("\r\nDisk average usage: RECORD %lu%%",
-                           static_cast<unsigned long>(recordUsage));
-        }
-    } else if (complete && testSettings.queueLength == 10) {
-        playUsage = play();
-        recordUsage = record();
-        text +=
-            Format("\r\nDisk average usage: PLAY %lu%%, RECORD %lu%%",
-                   static_cast<unsigned long>(playUsage), static_cast<unsigned long>(recordUsage));
-    }
-
-    if (playUsage != 0 || recordUsage != 0) {
-        if (runState.hangCount != 0)
-            text += L"\r\nDisk too slow for " + product.name +
-                    Format(" (%lu 'hangs')", static_cast<unsigned long>(runState.hangCount));
-        else if (playUsage < 65 && recordUsage < 65)
-            text += L"\r\nDisk ok for " + product.name;
-        else if (playUsage < 85 && recordUsage < 85)
-            text += L"\r\nDisk near its limit for " + product.name;
-        else
-            text += L"\r\nDisk too slow for " + product.name;
-    }
-    return text;
+    const DiskUsage usage = ComputeUsage(product, taken);
+    return text + UsageLine(usage) + VerdictLine(product, usage);
 }
 
 void BuildReport() {

@@ -2,6 +2,7 @@
 
 #include "block_loop.h"
 #include "graph.h"
+#include "host.h"
 #include "run_state.h"
 #include "test_settings.h"
 
@@ -34,7 +35,7 @@ uint32_t PlotLimit(int64_t sizeMB, uint32_t blockSize) {
     return static_cast<uint32_t>(limit);
 }
 
-void ServiceRequestQueue(Stopwatch& stopwatch, uint32_t blockSize, bool drain, bool isWrite) {
+void ServiceRequestQueue(IntervalTimer& interval, uint32_t blockSize, bool drain, bool isWrite) {
     RequestQueue& q = requestQueue;
     RequestQueueBackend& backend = *q.backend;
     Clock& clock = CurrentClock();
@@ -66,8 +67,8 @@ void ServiceRequestQueue(Stopwatch& stopwatch, uint32_t blockSize, bool drain, b
 
     uint32_t n = q.completed - q.lastPlotted;
     if (n <= PlotLimit(runState.sizeMB, blockSize) && !drain && runState.hangFlag == 0) return;
-    double rate = static_cast<double>(blockSize) * n / stopwatch.ElapsedMs() / 1048.0;
-    stopwatch.Restart();
+    double rate = static_cast<double>(blockSize) * n / interval.ElapsedMs() / 1048.0;
+    interval.Restart();
     if (q.lastPlotted == 0) GraphPlotPoint(0, rate);
     GraphPlotPoint(q.completed, rate);
     q.lastPlotted = q.completed;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "stopwatch.h"
+#include "interval_timer.h"
 #include "test_file.h"
 
 namespace kadra {
@@ -47,9 +47,9 @@ void CloseRequestQueue();
 // as a block), then marks every completed slot free. With `drain` it waits until no request
 // is in flight. Draws an interval point into the graph when more than 10 to 40 requests
 // (1/20 of the file's blocks) have completed since the last point, when the hang flag is set,
-// and when draining; `stopwatch` times the interval. A completion that failed or moved less
+// and when draining; `interval` times the interval. A completion that failed or moved less
 // than blockSize bytes is kept in requestQueue.failed.
-void ServiceRequestQueue(Stopwatch& stopwatch, uint32_t blockSize, bool drain, bool isWrite);
+void ServiceRequestQueue(IntervalTimer& interval, uint32_t blockSize, bool drain, bool isWrite);
 
 // The number of completions above which an interval point is drawn: the file's blocks / 20,
 // at least 10, at most 40.

@@ -4,14 +4,15 @@
 
 #include "block_loop.h"
 #include "block_sizes.h"
+#include "host.h"
 #include "host_calls.h"
+#include "interval_timer.h"
 #include "network_drive.h"
 #include "report.h"
 #include "request_queue.h"
 #include "result_table.h"
 #include "results_text.h"
 #include "run_state.h"
-#include "stopwatch.h"
 #include "test_file.h"
 #include "test_settings.h"
 #include "transfer_buffer.h"
@@ -81,8 +82,8 @@ PassOutcome RunPass(PassKind kind, const KText& path, uint64_t fileSize, uint32_
     }
 
     Clock& clock = CurrentClock();
-    Stopwatch passStopwatch(clock);
-    Stopwatch intervalStopwatch(clock);
+    IntervalTimer passTimer(clock);
+    IntervalTimer intervalTimer(clock);
     TransferBuffer buffer;
     if (!buffer.Acquire(physAddress)) {
         return Fail(L"memory alloc failed", failureLine);
@@ -112,7 +113,7 @@ PassOutcome RunPass(PassKind kind, const KText& path, uint64_t fileSize, uint32_
     }
 
     uint32_t transferCounter = 0;
-    BlockLoopFrame frame{*file, buffer.data(), passStopwatch, intervalStopwatch, transferCounter};
+    BlockLoopFrame frame{*file, buffer.data(), passTimer, intervalTimer, transferCounter};
     BlockLoopPlan plan{info.isWrite, info.random};
     PassOutcome outcome = PassOutcome::Finished;
     for (int k = 0; k < kBlockSizeCount; ++k) {

@@ -5,13 +5,14 @@
 #include <vector>
 
 #include "pci_device.h"
+#include "service.h"
 #include "sim_builder.h"
 
 namespace bexa {
 namespace {
 
-using test::Function;
-using test::InstallSim;
+using tvk::test::Function;
+using tvk::test::InstallSim;
 
 TEST(ConfigAddress, PacksBusDeviceFunctionAndRegister) {
     struct Case {
@@ -32,7 +33,7 @@ TEST(ConfigAddress, PacksBusDeviceFunctionAndRegister) {
 
 TEST(ConfigDword, PortPathReadsAndWritesTheAddressedFunction) {
     tvk::FunctionImage f = Function(3, 17, 5, 0x1234, 0x5678);
-    test::SetDword(f, 0x3C, 0x0000010B);
+    tvk::test::Put32(f.config, 0x3C, 0x0000010B);
     tvk::SimMachine& sim = InstallSim({f});
     sim.SetLogging(true);
 
@@ -106,7 +107,7 @@ TEST(ReadConfigBlock, EmptySlotCostsOneReadUnlessAllAreRead) {
 TEST(ReadConfigBlock, ReadsTheCountOfDwordsIntoTheImage) {
     tvk::FunctionImage f = Function(2, 4, 1, 0x10EC, 0x8139);
     for (int r = 1; r < 64; ++r)
-        test::SetDword(f, 4 * r, 0xA0000000u + uint32_t(r));
+        tvk::test::Put32(f.config, 4 * r, 0xA0000000u + uint32_t(r));
     tvk::SimMachine& sim = InstallSim({f});
 
     struct Case {

@@ -6,14 +6,15 @@
 #include <vector>
 
 #include "memory_tree.h"
+#include "service.h"
 #include "sim_builder.h"
 
 namespace bexa {
 namespace {
 
-using test::Bridge;
-using test::Function;
-using test::InstallSim;
+using tvk::test::Bridge;
+using tvk::test::Function;
+using tvk::test::InstallSim;
 
 // "b.dd.f" of every entry, in list order.
 std::vector<std::string> Addresses(const PciDeviceList& list) {
@@ -120,8 +121,8 @@ TEST(BuildDeviceList, UnconfiguredOrLoopingBridgesAreNotFollowed) {
 
 TEST(BuildDeviceList, CardBusWithHeader02IsAnOrdinaryFunction) {
     tvk::FunctionImage cardBus = Function(0, 4, 0, 0x104C, 0xAC56, 0x02, 0x060700);
-    test::SetDword(cardBus, 0x18, 0x00020200);  // secondary bus 2
-    test::SetDword(cardBus, 0x24, 0xE0001000);  // dword 9
+    tvk::test::Put32(cardBus.config, 0x18, 0x00020200);  // secondary bus 2
+    tvk::test::Put32(cardBus.config, 0x24, 0xE0001000);  // dword 9
     InstallSim({cardBus, Function(2, 0, 0, 0x10EC, 0x8139)});
     MemoryTree tree;
     auto list = BuildDeviceList(tree, AccessMode::Ports, 16);
@@ -133,7 +134,7 @@ TEST(BuildDeviceList, CardBusWithHeader02IsAnOrdinaryFunction) {
 
 TEST(BuildDeviceList, CardBusWithHeader82IsFollowed) {
     tvk::FunctionImage cardBus = Function(0, 4, 0, 0x104C, 0xAC56, 0x82, 0x060700);
-    test::SetDword(cardBus, 0x18, 0x00020200);
+    tvk::test::Put32(cardBus.config, 0x18, 0x00020200);
     InstallSim({cardBus, Function(2, 0, 0, 0x10EC, 0x8139)});
     MemoryTree tree;
     auto list = BuildDeviceList(tree, AccessMode::Ports, 16);

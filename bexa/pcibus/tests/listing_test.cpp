@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -10,16 +9,18 @@
 #include "id_database.h"
 #include "machine_file.h"
 #include "memory_tree.h"
-#include "sim_builder.h"
+#include "service.h"
+#include "sim_machine.h"
+#include "temp_folder.h"
 
 namespace bexa {
 namespace {
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+using tvk::test::ReadFile;
+
+// A file of the test data folder.
+std::string DataFile(const std::string& name) {
+    return std::string(BEXA_TEST_DATA) + "/" + name;
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -30,10 +31,10 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-// Installs the machine of a dump in tests/data.
+// Installs the machine of a dump in the test data folder.
 tvk::SimMachine& InstallDump(const std::string& name) {
     std::string error;
-    std::unique_ptr<tvk::SimMachine> machine = tvk::LoadMachineFile("tests/data/" + name, error);
+    std::unique_ptr<tvk::SimMachine> machine = tvk::LoadMachineFile(DataFile(name), error);
     EXPECT_TRUE(machine) << error;
     if (!machine) machine = std::make_unique<tvk::SimMachine>();
     tvk::SimMachine& sim = *machine;
@@ -45,7 +46,7 @@ class SmallBusListing : public testing::Test {
   protected:
     void SetUp() override {
         InstallDump("small_bus.lspci");
-        LoadIdFile("tests/data/small_bus_ids.txt");
+        LoadIdFile(DataFile("small_bus_ids.txt").c_str());
     }
     void TearDown() override { FreeIdFile(); }
     std::string Listing(int scanCount, int listCount, bool registers) {
@@ -59,11 +60,11 @@ class SmallBusListing : public testing::Test {
 };
 
 TEST_F(SmallBusListing, MatchesTheReferenceListing) {
-    EXPECT_EQ(Listing(16, 16, false), ReadFile("tests/data/small_bus.lis"));
+    EXPECT_EQ(Listing(16, 16, false), ReadFile(DataFile("small_bus.lis")));
 }
 
 TEST_F(SmallBusListing, MatchesTheReferenceListingWithRegisters) {
-    EXPECT_EQ(Listing(16, 16, true), ReadFile("tests/data/small_bus_registers.lis"));
+    EXPECT_EQ(Listing(16, 16, true), ReadFile(DataFile("small_bus_registers.lis")));
 }
 
 TEST_F(SmallBusListing, WritesTheSameTextToAFile) {

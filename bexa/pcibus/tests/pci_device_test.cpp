@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "id_database.h"
+#include "service.h"
 #include "sim_builder.h"
 
 namespace bexa {
@@ -173,9 +174,9 @@ TEST(DeviceLine, GrowsPastTheTextFieldForLongNames) {
 }
 
 TEST(ReloadDevice, ReadsAllDwordsAtTheNewAddressKeepingTheMode) {
-    tvk::FunctionImage f = test::Function(1, 3, 0, 0x8086, 0x1229);
-    test::SetDword(f, 0x100 - 4, 0xCAFEF00D);
-    tvk::SimMachine& sim = test::InstallSim({f});
+    tvk::FunctionImage f = tvk::test::Function(1, 3, 0, 0x8086, 0x1229);
+    tvk::test::Put32(f.config, 0x100 - 4, 0xCAFEF00D);
+    tvk::SimMachine& sim = tvk::test::InstallSim({f});
     PciDevice d;
     d.ReloadDevice(1, 3 * 8, 64);
     EXPECT_EQ(d.valid, 1);
@@ -196,9 +197,9 @@ TEST(ReloadDevice, ReadsAllDwordsAtTheNewAddressKeepingTheMode) {
 }
 
 TEST(ReadMissingDwords, ReadsOnlyWhatTheLastBlockReadDidNotReach) {
-    tvk::FunctionImage f = test::Function(0, 9, 0, 0x8086, 0x1229);
-    test::SetDword(f, 40 * 4, 0x12345678);
-    tvk::SimMachine& sim = test::InstallSim({f});
+    tvk::FunctionImage f = tvk::test::Function(0, 9, 0, 0x8086, 0x1229);
+    tvk::test::Put32(f.config, 40 * 4, 0x12345678);
+    tvk::SimMachine& sim = tvk::test::InstallSim({f});
     PciDevice d(0, 9 * 8, AccessMode::Ports, 16);
     ASSERT_EQ(d.dwordsRead, 16);
     sim.ResetCounters();
@@ -212,10 +213,10 @@ TEST(ReadMissingDwords, ReadsOnlyWhatTheLastBlockReadDidNotReach) {
 class BridgeOperations : public testing::Test {
   protected:
     void SetUp() override {
-        tvk::FunctionImage bridge = test::Bridge(0, 1, 0, 2, 2);
-        test::SetDword(bridge, 0x3C, 0x000201FF);  // bridge control bit 1 set, pin 1
-        test::SetDword(bridge, 0x1C, 0x2000F000);  // secondary status: master abort received
-        sim_ = &test::InstallSim({bridge, test::Function(2, 0, 0, 0x8086, 0x100E)});
+        tvk::FunctionImage bridge = tvk::test::Bridge(0, 1, 0, 2, 2);
+        tvk::test::Put32(bridge.config, 0x3C, 0x000201FF);  // bridge control bit 1 set, pin 1
+        tvk::test::Put32(bridge.config, 0x1C, 0x2000F000);  // secondary status: master abort
+        sim_ = &tvk::test::InstallSim({bridge, tvk::test::Function(2, 0, 0, 0x8086, 0x100E)});
         sim_->SetLogging(true);
         bridge_ = PciDevice(0, 8, AccessMode::Ports, 16);
         ASSERT_EQ(bridge_.valid, 1);

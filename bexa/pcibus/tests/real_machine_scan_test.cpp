@@ -68,7 +68,7 @@ TEST(EmbeddedMachineScan, FindsEveryFunctionBehindItsBridges) {
 TEST(RealDumpScan, VirtualMachineWithOneBus) {
     std::string error;
     std::unique_ptr<tvk::SimMachine> machine =
-        tvk::LoadMachineFile("tests/data/virtio_vm.lspci", error);
+        tvk::LoadMachineFile(std::string(BEXA_TEST_DATA) + "/virtio_vm.lspci", error);
     ASSERT_TRUE(machine) << error;
     tvk::SimMachine& sim = *machine;
     tvk::InstallMachine(std::move(machine));

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "id_tables.h"
 #include "temp_file.h"
+#include "temp_folder.h"
 
 namespace bexa {
 namespace {
@@ -160,9 +162,13 @@ TEST_F(IdDatabaseTest, MissingFileLeavesTheBuiltInTablesAndSaysSo) {
 }
 
 TEST_F(IdDatabaseTest, DefaultPathIsPcidevsTxtInTheCurrentFolder) {
-    // The tests run in bexa/pciid, which holds no pcidevs.txt.
+    // An empty current folder, whichever folder the tests were started in.
+    const tvk::test::TempFolder empty;
+    const std::filesystem::path startFolder = std::filesystem::current_path();
+    std::filesystem::current_path(empty.path());
     LoadIdFile();
     EXPECT_STREQ(IdFileVersionText(), "Version of pcidevs.txt:\n  no file pcidevs.txt found");
+    std::filesystem::current_path(startFolder);
 }
 
 }  // namespace

@@ -142,8 +142,8 @@ TEST(IdFileReadTest, LinesWithAnIdThatIsNotHexadecimalAreSkipped) {
 class IdFileSearchTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::FILE* file = std::fopen("tests/data/blocks.txt", "rb");
-        ASSERT_NE(file, nullptr) << "run from bexa/pciid";
+        std::FILE* file = std::fopen(BEXA_TEST_DATA "/blocks.txt", "rb");
+        ASSERT_NE(file, nullptr) << BEXA_TEST_DATA "/blocks.txt";
         list_ = IdFileList::Read(file);
         std::fclose(file);
     }

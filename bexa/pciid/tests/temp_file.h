@@ -1,39 +1,25 @@
-// A file with given bytes in the temporary folder, removed again at the end of the test.
+// A file with given bytes in a temporary folder of its own, removed again with the object.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdio>
-#include <filesystem>
 #include <string>
 #include <string_view>
+
+#include "temp_folder.h"
 
 namespace bexa {
 
 class TempFile {
   public:
-    explicit TempFile(std::string_view bytes) {
-        static std::atomic<int> counter{0};
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        path_ = (std::filesystem::temp_directory_path() /
-                 (std::string("bexa_pciid_") + (info ? info->name() : "test") + "_" +
-                  std::to_string(counter++) + ".txt"))
-                    .string();
-        std::FILE* file = std::fopen(path_.c_str(), "wb");
-        EXPECT_NE(file, nullptr) << path_;
-        if (file != nullptr) {
-            EXPECT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
-            std::fclose(file);
-        }
+    explicit TempFile(std::string_view bytes) : path_(folder_.file("pcidevs.txt")) {
+        EXPECT_TRUE(tvk::test::WriteFile(path_, bytes)) << path_;
     }
-    ~TempFile() { std::remove(path_.c_str()); }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
 
     const char* path() const { return path_.c_str(); }
 
   private:
+    tvk::test::TempFolder folder_;
     std::string path_;
 };
 

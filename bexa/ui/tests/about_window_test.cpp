@@ -29,6 +29,15 @@ TEST(AboutWindowTest, SystemTextOfWindowsXp) {
         "Info:   \tService Pack 3\n\nVersion of pcidevs.txt:\n  no file pcidevs.txt found");
 }
 
+TEST(AboutWindowTest, ASimulatedMachineIsNamedOnALineOfItsOwn) {
+    const OsVersionRecord seven{6, 1, 7601, 2, "Service Pack 1"};
+    EXPECT_EQ(AboutSystemText(0x1DB10106, seven, "V", "simulated: embedded machine"),
+              "OS:\tWin NT 6.01   (build:7601) \nPlatform:\tWin32 on Windows NT \n"
+              "Info:   \tService Pack 1\nMachine:\tsimulated: embedded machine\n\nV");
+    EXPECT_EQ(BuildAboutTexts(0x1DB10106, seven, "V", "dump: box.txt").systemText,
+              AboutSystemText(0x1DB10106, seven, "V", "dump: box.txt"));
+}
+
 TEST(AboutWindowTest, Windows98PrintsTheBuildWordAsReported) {
     // Windows 98 reports its version in the high word of the build number.
     const OsVersionRecord w98{4, 10, 0x040A07CE, 1, " A "};

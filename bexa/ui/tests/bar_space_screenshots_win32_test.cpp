@@ -1,5 +1,5 @@
 // Screenshots of the BAR space, memory map and interrupt routing windows on the embedded
-// machine, for the documentation. Runs only when BEXA_SCREENSHOT_DIR names a folder; writes
+// machine, for the documentation. Runs only when BK_SCREENSHOT_DIR names a folder; writes
 // one BMP per window there (ImageMagick turns them into PNG). Without a window manager on the
 // display, Wine draws the captions itself only with HKCU\Software\Wine\X11 Driver Managed=N.
 #include <windows.h>
@@ -33,8 +33,8 @@ void Select(HWND dialog, int first, int count) {
 }
 
 TEST(Screenshots, BarSpaceAndReportWindows) {
-    const char* folder = std::getenv("BEXA_SCREENSHOT_DIR");
-    if (folder == nullptr) GTEST_SKIP() << "BEXA_SCREENSHOT_DIR not set";
+    const char* folder = std::getenv("BK_SCREENSHOT_DIR");
+    if (folder == nullptr) GTEST_SKIP() << "BK_SCREENSHOT_DIR not set";
     std::string dir = folder;
     std::string error;
     auto owned = tvk::OpenMachine("embedded", error);

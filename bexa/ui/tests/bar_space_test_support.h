@@ -23,7 +23,8 @@ namespace bexa::test {
 struct ShownMessage {
     std::string text;
     std::string caption;
-    MessageKind kind;
+    MessageIcon icon;
+    MessageButtons buttons;
 };
 
 class FakeBarSpaceView : public BarSpaceView {
@@ -39,15 +40,15 @@ class FakeBarSpaceView : public BarSpaceView {
         ++fills;
     }
     void SelectListLines(const std::vector<int>& newSelection) override { selected = newSelection; }
-    Answer ShowMessage(const std::string& text, const std::string& caption,
-                       MessageKind kind) override {
-        messages.push_back({text, caption, kind});
-        if (kind != MessageKind::Question) return Answer::Ok;
+    MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
+                              MessageButtons buttons) override {
+        messages.push_back({text, caption, icon, buttons});
+        if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
         if (answers.empty()) {
             ADD_FAILURE() << "unexpected question: " << text;
-            return Answer::Cancel;
+            return MessageAnswer::Cancel;
         }
-        Answer answer = answers.front();
+        MessageAnswer answer = answers.front();
         answers.pop_front();
         return answer;
     }
@@ -81,7 +82,7 @@ class FakeBarSpaceView : public BarSpaceView {
     std::vector<int> selected;
     int fills = 0;
     std::vector<ShownMessage> messages;
-    std::deque<Answer> answers;
+    std::deque<MessageAnswer> answers;
     std::deque<std::string> files;
     std::vector<bool> fileDialogs;
     int waitCursor = 0;

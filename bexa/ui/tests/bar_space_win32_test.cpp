@@ -89,26 +89,32 @@ Probe ProbeBar(tvk::Machine& machine, int index) {
     return p;
 }
 
+// The Win32 view with its message boxes and file dialogs answered from a script.
+class ScriptedBarSpaceView : public Win32BarSpaceView {
+  public:
+    MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
+                              MessageButtons buttons) override {
+        messages.push_back({text, caption, icon, buttons});
+        if (buttons == MessageButtons::Ok || answers.empty()) return MessageAnswer::Ok;
+        MessageAnswer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::string ChooseFile(bool) override {
+        std::string path = files.empty() ? "" : files.front();
+        if (!files.empty()) files.pop_front();
+        return path;
+    }
+
+    std::vector<ShownMessage> messages;
+    std::deque<MessageAnswer> answers;
+    std::deque<std::string> files;
+};
+
 class BarSpaceDialogTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        SetBarSpaceDialogHooks(
-            [this](const std::string& text, const std::string& caption, MessageKind kind) {
-                messages.push_back({text, caption, kind});
-                if (kind != MessageKind::Question || answers.empty()) return Answer::Ok;
-                Answer answer = answers.front();
-                answers.pop_front();
-                return answer;
-            },
-            [this](bool) {
-                std::string path = files.empty() ? "" : files.front();
-                if (!files.empty()) files.pop_front();
-                return path;
-            });
-    }
     void TearDown() override {
         if (dialog && IsWindow(dialog)) DestroyWindow(dialog);
-        SetBarSpaceDialogHooks(nullptr, nullptr);
     }
     tvk::Machine& InstallEmbedded() {
         std::string error;
@@ -119,15 +125,16 @@ class BarSpaceDialogTest : public ::testing::Test {
         return m;
     }
     void Open(uint32_t bar, uint32_t probe) {
-        dialog = CreateBarSpaceDialog(nullptr, bar, probe);
+        dialog = CreateBarSpaceDialog(nullptr, bar, probe, &view);
         ASSERT_NE(dialog, nullptr);
         ShowWindow(dialog, SW_SHOW);
     }
 
+    ScriptedBarSpaceView view;
     HWND dialog = nullptr;
-    std::vector<ShownMessage> messages;
-    std::deque<Answer> answers;
-    std::deque<std::string> files;
+    std::vector<ShownMessage>& messages = view.messages;
+    std::deque<MessageAnswer>& answers = view.answers;
+    std::deque<std::string>& files = view.files;
 };
 
 TEST_F(BarSpaceDialogTest, PrefetchableMemoryOfTheCaptureCard) {
@@ -259,7 +266,7 @@ TEST_F(BarSpaceDialogTest, TestAndLoadThroughTheButtons) {
     Open(0xE0000000, 0xFFFFFFF0);  // a 16-byte region
     EXPECT_EQ(Text(dialog, IDC_BAR_RANGE), "range : fffffff0 = 16 Byte");
     EXPECT_EQ(ListLines(dialog).size(), 4u);
-    answers = {Answer::No};
+    answers = {MessageAnswer::No};
     Click(dialog, IDC_BAR_MEM_TEST);
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[1].text, "No Errors !!");
@@ -276,7 +283,7 @@ TEST_F(BarSpaceDialogTest, TestAndLoadThroughTheButtons) {
     std::fwrite("\x01\x02\x03\x04\x05\x06", 1, 6, file);
     std::fclose(file);
     files = {path};
-    answers = {Answer::Yes};
+    answers = {MessageAnswer::Yes};
     Click(dialog, IDC_BAR_LOAD_FILE);
     EXPECT_EQ(PeekWord(*m.sim, 0xE0000000), 0x04030201u);
     EXPECT_EQ(PeekWord(*m.sim, 0xE0000004), 0xFFFF0605u);

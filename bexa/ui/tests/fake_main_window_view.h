@@ -21,6 +21,7 @@ struct ShownMessage {
     std::string caption;
     MessageIcon icon;
     MessageButtons buttons;
+    bool treeWasEmpty;  // nothing scanned yet when it was shown
 };
 
 class FakeMainWindowView : public MainWindowView {
@@ -34,6 +35,7 @@ class FakeMainWindowView : public MainWindowView {
     void SetCounterRanges() override { steps.push_back("counter ranges"); }
     uint32_t OsVersionWord() const override { return versionWord; }
 
+    void SetCaption(const std::string& text) override { windowCaption = text; }
     void SetControlText(int id, const std::string& text) override { texts[id] = text; }
     std::string ControlText(int id) const override {
         auto it = texts.find(id);
@@ -59,9 +61,11 @@ class FakeMainWindowView : public MainWindowView {
         if (window != nullptr) window->TreeSelectionChanged(item);
     }
 
+    void ScrollTreeTo(TreeItem item) override { firstInView = item; }
+
     MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
                               MessageButtons buttons) override {
-        messages.push_back({text, caption, icon, buttons});
+        messages.push_back({text, caption, icon, buttons, tree.FirstItem() == kNoTreeItem});
         if (!answers.empty()) {
             const MessageAnswer answer = answers.front();
             answers.pop_front();
@@ -93,6 +97,8 @@ class FakeMainWindowView : public MainWindowView {
     MainWindow* window = nullptr;
     MemoryTree tree;
     TreeItem selected = kNoTreeItem;
+    std::string windowCaption = "Bexa";
+    TreeItem firstInView = kNoTreeItem;
     std::map<int, std::string> texts;
     std::map<int, bool> checks;
     std::vector<std::string> dump;

@@ -1,5 +1,5 @@
 // Screenshots of the main window and the About window on the embedded machine, for the
-// documentation. Runs only when BEXA_SCREENSHOT_DIR names a folder (with a trailing slash);
+// documentation. Runs only when BK_SCREENSHOT_DIR names a folder (with a trailing slash);
 // writes one BMP per state there, which tools turn into PNG.
 #include <windows.h>
 
@@ -59,8 +59,8 @@ void Click(HWND dialog, int id) {
 }
 
 TEST(MainWindowScreenshots, MainWindowStatesAndAbout) {
-    const char* folder = std::getenv("BEXA_SCREENSHOT_DIR");
-    if (folder == nullptr || *folder == '\0') GTEST_SKIP() << "BEXA_SCREENSHOT_DIR not set";
+    const char* folder = std::getenv("BK_SCREENSHOT_DIR");
+    if (folder == nullptr || *folder == '\0') GTEST_SKIP() << "BK_SCREENSHOT_DIR not set";
     g_folder = folder;
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TREEVIEW_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
@@ -71,7 +71,6 @@ TEST(MainWindowScreenshots, MainWindowStatesAndAbout) {
     ASSERT_NE(dialog, nullptr);
     ShowWindow(dialog, SW_SHOW);
     HWND tree = GetDlgItem(dialog, IDC_TREE);
-    TreeView_EnsureVisible(tree, TreeView_GetRoot(tree));
     EXPECT_TRUE(SaveWindowBitmap(dialog, g_folder + "bexa-main.bmp"));
 
     TreeView_SelectItem(tree, FindItem(tree, "0.30.0"));

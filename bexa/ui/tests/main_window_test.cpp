@@ -1,10 +1,15 @@
 // The main window's behaviour against the simulated machine, through a fake view.
 #include "main_window.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <tuple>
 
@@ -66,6 +71,10 @@ TEST_F(MainWindowTest, StartsUpInOrderAndShowsTheFirstAddress) {
     EXPECT_TRUE(view.IsChecked(IDC_COUNT_16));
     EXPECT_EQ(view.Text(IDC_HIGHEST_BUS), "highest busnr: 128");
     EXPECT_EQ(window.SelectedLine(), -1);
+    // The bus is simulated, and the caption says so; "host CPU" is the first line in view.
+    EXPECT_EQ(view.windowCaption, "Bexa - simulated: embedded machine");
+    EXPECT_EQ(view.firstInView, view.tree.FirstItem());
+    EXPECT_TRUE(view.messages.empty());
     // 0.0.0 is shown from the root entry; the host bridge's tree item is selected.
     EXPECT_EQ(window.Current(), &Entry(0, 0, 0));
     EXPECT_EQ(view.selected, Entry(0, 0, 0).treeItem);
@@ -83,6 +92,86 @@ TEST_F(MainWindowTest, StartsUpInOrderAndShowsTheFirstAddress) {
     // Every function found has a tree item under "host CPU", expanded.
     EXPECT_EQ(view.tree.ItemText(view.tree.FirstItem()), "host CPU");
     EXPECT_EQ(view.tree.ItemCount(), size_t(window.List()->Count()) + 1);
+}
+
+#ifdef _WIN32
+void SetMachineVariable(const char* value) {
+    _putenv_s("TRAVIK_MACHINE", value);
+    SetEnvironmentVariableA("TRAVIK_MACHINE", value);
+}
+#else
+void SetMachineVariable(const char* value) {
+    setenv("TRAVIK_MACHINE", value, 1);
+}
+#endif
+
+TEST(MainWindowSourceTest, AMachineThatCannotBeUsedIsReportedBeforeTheScan) {
+    SetMachineVariable("no-such-dump.txt");
+    tvk::ResetMachineSelection();
+    FakeMainWindowView view;
+    MainWindow window(view);
+    view.window = &window;
+    ASSERT_TRUE(window.Initialise());
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text.rfind("no machine to reach: ", 0), 0u) << view.messages[0].text;
+    EXPECT_NE(view.messages[0].text.find("no-such-dump.txt"), std::string::npos);
+    EXPECT_EQ(view.messages[0].caption, "Bexa");
+    EXPECT_EQ(view.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_TRUE(view.messages[0].treeWasEmpty);
+    // Then the window goes on: an empty bus, and no machine to name.
+    EXPECT_EQ(view.Text(IDC_HIGHEST_BUS), "highest busnr:  0");
+    EXPECT_EQ(view.windowCaption, "Bexa");
+    FreeIdFile();
+    SetMachineVariable("embedded");
+    tvk::ResetMachineSelection();
+}
+
+TEST(MainWindowSourceTest, CaptionNamesADumpAndNothingForRealHardware) {
+    struct Labelled : tvk::SimMachine {
+        std::string label;
+        std::string SourceLabel() const override { return label; }
+    };
+    for (const char* label : {"dump: box.txt", "Windows, read-only", ""}) {
+        auto machine = std::make_unique<Labelled>();
+        machine->label = label;
+        tvk::InstallMachine(std::move(machine));
+        FakeMainWindowView view;
+        MainWindow window(view);
+        view.window = &window;
+        ASSERT_TRUE(window.Initialise());
+        EXPECT_EQ(view.windowCaption, *label ? std::string("Bexa - ") + label : "Bexa");
+        FreeIdFile();
+    }
+}
+
+TEST(MainWindowSourceTest, MoreThan1024FunctionsAreToldOnceAfterTheScan) {
+    // 35 top-level buses of 32 single-function devices: 1120 functions.
+    auto machine = std::make_unique<tvk::SimMachine>();
+    std::string error;
+    for (int bus = 0; bus < 35; ++bus) {
+        for (int device = 0; device < 32; ++device) {
+            tvk::FunctionImage f;
+            f.bus = uint8_t(bus);
+            f.device = uint8_t(device);
+            f.config.assign(256, 0);
+            const uint8_t header[] = {0x34, 0x12, 0x78, 0x56};
+            std::copy(std::begin(header), std::end(header), f.config.begin());
+            ASSERT_TRUE(machine->AddFunction(f, error)) << error;
+        }
+    }
+    tvk::InstallMachine(std::move(machine));
+    FakeMainWindowView view;
+    MainWindow window(view);
+    view.window = &window;
+    ASSERT_TRUE(window.Initialise());
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text, "more than 1024 functions; 96 not listed");
+    EXPECT_EQ(view.messages[0].caption, "Bexa");
+    EXPECT_FALSE(view.messages[0].treeWasEmpty);
+    EXPECT_EQ(window.List()->Count(), 1024);
+    window.Rescan();
+    EXPECT_EQ(view.messages.size(), 2u);  // once per scan
+    FreeIdFile();
 }
 
 TEST_F(MainWindowTest, DriverCheckThatEndsTheStartUpClosesBeforeAnyScan) {
@@ -270,6 +359,64 @@ TEST_F(MainWindowTest, BarProbeAnsweredNoAssumesOneMegabyteWithoutWriting) {
     window.DumpLineDoubleClicked(4);
     EXPECT_TRUE(sim->WriteLog().empty());
     EXPECT_EQ(view.barWindows.size(), 1u);
+}
+
+TEST_F(MainWindowTest, UpperHalfOfA64BitBarIsRefusedWithoutAnyWrite) {
+    // 00:1b.0's BAR 0 (register 4, FEBF8004) is 64-bit memory: register 5 is its upper half.
+    // Probing it would write FFFFFFFF there and open an I/O window on port 0.
+    Select(0, 0x1b, 0);
+    for (MessageAnswer answer : {MessageAnswer::Yes, MessageAnswer::No}) {
+        view.messages.clear();
+        view.answers = {answer};
+        window.DumpLineDoubleClicked(5);
+        ASSERT_EQ(view.messages.size(), 1u);
+        EXPECT_EQ(view.messages[0].text,
+                  "\nregister 5 holds the upper 32 bits of the 64-bit memory BAR\nin register 4: "
+                  "probe register 4 instead\n");
+        EXPECT_EQ(view.messages[0].caption, "Bexa");
+        EXPECT_EQ(view.messages[0].icon, MessageIcon::Exclamation);
+        view.answers.clear();
+    }
+    EXPECT_TRUE(view.barWindows.empty());
+    EXPECT_TRUE(sim->WriteLog().empty());
+}
+
+TEST(MainWindowProbeTest, UpperHalvesFollowTheBarsFromTheFirst) {
+    // BAR 0 64-bit (registers 4-5, the upper half holding 0x4 that looks like a 32-bit BAR),
+    // BAR 2 32-bit memory, BAR 3 64-bit (registers 7-8): 5 and 8 are upper halves, 6 and 9 not.
+    auto machine = std::make_unique<tvk::SimMachine>();
+    tvk::FunctionImage f;
+    f.config.assign(256, 0);
+    const uint8_t header[] = {0x34, 0x12, 0x78, 0x56, 0x06, 0, 0, 0, 0, 0, 0x80, 0x04};
+    std::copy(std::begin(header), std::end(header), f.config.begin());
+    const uint32_t bars[6] = {0xE000000C, 0x00000004, 0xE1000000, 0xE2000004, 0, 0xE3000000};
+    for (int i = 0; i < 6; ++i)
+        for (int b = 0; b < 4; ++b)
+            f.config[size_t(0x10 + 4 * i + b)] = uint8_t(bars[i] >> (8 * b));
+    f.barSize = {1 << 20, 0, 1 << 20, 1 << 20, 0, 1 << 20, 0};
+    std::string error;
+    ASSERT_TRUE(machine->AddFunction(f, error)) << error;
+    tvk::InstallMachine(std::move(machine));
+
+    FakeMainWindowView view;
+    MainWindow window(view);
+    view.window = &window;
+    ASSERT_TRUE(window.Initialise());
+    for (int line : {5, 8}) {
+        view.messages.clear();
+        window.DumpLineDoubleClicked(line);
+        ASSERT_EQ(view.messages.size(), 1u) << line;
+        EXPECT_NE(view.messages[0].text.find("upper 32 bits"), std::string::npos) << line;
+    }
+    for (int line : {6, 9}) {
+        view.messages.clear();
+        view.answers = {MessageAnswer::Cancel};
+        window.DumpLineDoubleClicked(line);
+        ASSERT_EQ(view.messages.size(), 1u) << line;
+        EXPECT_EQ(view.messages[0].icon, MessageIcon::Question) << line;
+    }
+    EXPECT_TRUE(view.barWindows.empty());
+    FreeIdFile();
 }
 
 TEST_F(MainWindowTest, BarWithoutAddressBitsIsNotImplemented) {

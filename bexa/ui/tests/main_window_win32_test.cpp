@@ -143,10 +143,34 @@ class MainWindowWin32Test : public ::testing::Test {
     HWND tree = nullptr;
 };
 
+TEST_F(MainWindowWin32Test, DoubleClickOnATreeItemNeitherExpandsNorCollapses) {
+    HTREEITEM bridge = FindItem("0.30.0");
+    ASSERT_NE(bridge, nullptr);
+    ASSERT_NE(TreeView_GetChild(tree, bridge), nullptr);
+    RECT rect{};
+    ASSERT_TRUE(TreeView_GetItemRect(tree, bridge, &rect, TRUE));
+    const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    for (int i = 0; i < 2; ++i) {
+        SendMessageW(tree, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+        SendMessageW(tree, WM_LBUTTONUP, 0, at);
+        EXPECT_TRUE(TreeView_GetItemState(tree, bridge, TVIS_EXPANDED) & TVIS_EXPANDED) << i;
+    }
+}
+
+TEST(ListingSaveDialogTest, ANameWithoutExtensionGetsLis) {
+    char file[MAX_PATH] = "*.lis";
+    const OPENFILENAMEA dialog = ListingSaveDialog(nullptr, file);
+    EXPECT_STREQ(dialog.lpstrDefExt, "lis");
+    EXPECT_EQ(std::string(dialog.lpstrFilter, 25), std::string("List Files (*.lis)\0*.lis\0", 25));
+    EXPECT_EQ(dialog.lpstrFile, file);
+    EXPECT_EQ(dialog.nMaxFile, DWORD(MAX_PATH));
+    EXPECT_EQ(dialog.Flags, DWORD(OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT));
+}
+
 TEST_F(MainWindowWin32Test, StartsWithTheScannedTreeAndTheFirstFunction) {
     char caption[64] = {};
     GetWindowTextA(dialog, caption, sizeof(caption));
-    EXPECT_STREQ(caption, "Bexa");
+    EXPECT_STREQ(caption, "Bexa - simulated: embedded machine");
     LOGFONTA font{};
     GetObjectA(HFONT(SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof(font), &font);
     EXPECT_STREQ(font.lfFaceName, "Courier New");
@@ -178,6 +202,10 @@ TEST_F(MainWindowWin32Test, StartsWithTheScannedTreeAndTheFirstFunction) {
     TreeViewTree walk(tree);
     EXPECT_EQ(walk.ItemText(walk.FirstItem()), "host CPU");
     EXPECT_EQ(TreeView_GetSelection(tree), FindItem("0.00.0"));
+    // "host CPU" is the first line in view, also after a rescan.
+    EXPECT_EQ(TreeView_GetFirstVisible(tree), TreeView_GetRoot(tree));
+    Click(IDC_RESCAN);
+    EXPECT_EQ(TreeView_GetFirstVisible(tree), TreeView_GetRoot(tree));
 
     int low = -1, high = -1;
     SendDlgItemMessageW(dialog, IDC_DEVICE_SPIN, UDM_GETRANGE32, WPARAM(&low), LPARAM(&high));

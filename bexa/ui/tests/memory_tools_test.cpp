@@ -11,6 +11,7 @@
 #include "bar_space_resource.h"
 #include "bar_space_test_support.h"
 #include "bar_space_window.h"
+#include "temp_folder.h"
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -39,13 +40,9 @@ class MemoryToolsTest : public ::testing::Test {
         for (uint32_t i = 0; i < words; ++i)
             PokeWord(*m.sim, address + 4 * i, first + i);
     }
-    std::string TempPath(const char* name) {
-        return (std::filesystem::temp_directory_path() /
-                (std::string("bexa_tools_") + name + "_" +
-                 std::to_string(::testing::UnitTest::GetInstance()->random_seed())))
-            .string();
-    }
+    std::string TempPath(const char* name) { return temp.file(name); }
 
+    tvk::test::TempFolder temp;
     TestMachine m;
     FakeBarSpaceView view;
     std::unique_ptr<BarSpaceWindow> window;
@@ -140,7 +137,7 @@ TEST_F(MemoryToolsTest, LargeCopiesAreTrueCopiesInBothDirections) {
 TEST_F(MemoryToolsTest, WholeRangeTestOfA16ByteRegion) {
     Start(kRegion, 0xFFFFFFF0);
     PokeWord(*m.sim, kRegion + 16, 0xA5A5A5A5);
-    view.answers = {Answer::No};
+    view.answers = {MessageAnswer::No};
     window->OnMemTest();
     EXPECT_EQ(Word(kRegion), 0u);
     EXPECT_EQ(Word(kRegion + 4), 0xFFFFFFFFu);
@@ -153,7 +150,7 @@ TEST_F(MemoryToolsTest, WholeRangeTestOfA16ByteRegion) {
     EXPECT_EQ(view.messages[0].caption, "memory test");
     EXPECT_EQ(view.messages[1].text, "No Errors !!");
     EXPECT_EQ(view.messages[1].caption, "memory test");
-    EXPECT_EQ(view.messages[1].kind, MessageKind::Information);
+    EXPECT_EQ(view.messages[1].icon, MessageIcon::Information);
     EXPECT_EQ(view.waitCursorShown, 1);
     EXPECT_EQ(view.waitCursor, 0);
     EXPECT_TRUE(m.checked->allMapsInside(kRegion, 16));
@@ -165,7 +162,7 @@ TEST_F(MemoryToolsTest, OneKTestWithAndWithoutValuesInTheList) {
         window->OnAutoReadMemory(autoRead);
         window->OnScroll(RangeBar::Kb, ScrollCode::LineRight, 0);
         window->OnScroll(RangeBar::Kb, ScrollCode::EndScroll, 0);
-        view.answers = {Answer::Yes};
+        view.answers = {MessageAnswer::Yes};
         window->OnMemTest();
         EXPECT_EQ(view.lastMessage(), "No Errors !!") << autoRead;
         EXPECT_EQ(Word(kRegion + 0x400), 0u);
@@ -183,7 +180,7 @@ TEST_F(MemoryToolsTest, OneKTestWithAndWithoutValuesInTheList) {
 TEST_F(MemoryToolsTest, CancelledTestChangesNothing) {
     Fill(kRegion, 4, 0x900);
     size_t maps = m.checked->maps.size();
-    view.answers = {Answer::Cancel};
+    view.answers = {MessageAnswer::Cancel};
     window->OnMemTest();
     EXPECT_EQ(Word(kRegion + 4), 0x901u);
     EXPECT_EQ(m.checked->maps.size(), maps);
@@ -199,10 +196,10 @@ TEST_F(MemoryToolsTest, FailedMappingChangesNothing) {
     std::remove(path.c_str());
     m.checked->failMaps = true;
     window->OnMemCopy();
-    view.answers = {Answer::No};
+    view.answers = {MessageAnswer::No};
     window->OnMemTest();
     view.files = {path, path};
-    view.answers = {Answer::Yes, Answer::No};
+    view.answers = {MessageAnswer::Yes, MessageAnswer::No};
     window->OnLoadFile();
     window->OnSaveFile();
     ASSERT_EQ(view.messages.size(), 7u);
@@ -210,7 +207,7 @@ TEST_F(MemoryToolsTest, FailedMappingChangesNothing) {
                               "load file", "memory save", "save file"};
     int notices = 0;
     for (const ShownMessage& message : view.messages) {
-        if (message.kind == MessageKind::Question) continue;
+        if (message.icon == MessageIcon::Question) continue;
         EXPECT_EQ(message.text, "unable to map physical address space");
         ++notices;
     }
@@ -232,7 +229,7 @@ TEST_F(MemoryToolsTest, LoadOfASixByteFile) {
     }
     Fill(kRegion, 4, 0xAABBCCDD);
     view.files = {path};
-    view.answers = {Answer::Yes};
+    view.answers = {MessageAnswer::Yes};
     window->OnLoadFile();
     EXPECT_EQ(view.fileDialogs, std::vector<bool>{false});
     EXPECT_EQ(view.messages[0].text,
@@ -249,7 +246,7 @@ TEST_F(MemoryToolsTest, SaveAndLoadTheWholeRange) {
     std::string path = TempPath("image");
     Fill(kRegion, 1024, 0x01020304);
     view.files = {path};
-    view.answers = {Answer::No};
+    view.answers = {MessageAnswer::No};
     window->OnSaveFile();
     EXPECT_EQ(view.fileDialogs, std::vector<bool>{true});
     EXPECT_EQ(view.messages[0].caption, "memory save");
@@ -263,7 +260,7 @@ TEST_F(MemoryToolsTest, SaveAndLoadTheWholeRange) {
 
     Fill(kRegion, 1024, 0);
     view.files = {path};
-    view.answers = {Answer::No};
+    view.answers = {MessageAnswer::No};
     window->OnLoadFile();
     for (uint32_t i = 0; i < 1024; i += 97)
         EXPECT_EQ(Word(kRegion + 4 * i), 0x01020304u + i);
@@ -276,18 +273,18 @@ TEST_F(MemoryToolsTest, FileProblemsAndCancels) {
     size_t maps = m.checked->maps.size();
     window->OnLoadFile();
     view.files = {TempPath("never")};
-    view.answers = {Answer::Cancel};
+    view.answers = {MessageAnswer::Cancel};
     window->OnSaveFile();
     EXPECT_EQ(m.checked->maps.size(), maps);
 
     std::string missing = TempPath("missing") + "/none.bin";
     view.files = {missing};
-    view.answers = {Answer::Yes};
+    view.answers = {MessageAnswer::Yes};
     window->OnLoadFile();
     EXPECT_EQ(view.messages.back().text, "failed to open " + missing);
     EXPECT_EQ(view.messages.back().caption, "load file");
     view.files = {missing};
-    view.answers = {Answer::Yes};
+    view.answers = {MessageAnswer::Yes};
     window->OnSaveFile();
     EXPECT_EQ(view.messages.back().text, "failed to open " + missing);
     EXPECT_EQ(view.messages.back().caption, "save file");
@@ -340,7 +337,7 @@ TEST(MemoryToolsFaults, WholeRangeTestReportsTheFirst19Differences) {
     FakeBarSpaceView view;
     BarSpaceWindow window(view, kRam, 0u - size);
     window.Open();
-    view.answers = {Answer::No};
+    view.answers = {MessageAnswer::No};
     window.OnMemTest();
     // Each word of the lower half reads what was written to its alias in the upper half.
     uint32_t half = size / 8;
@@ -353,11 +350,11 @@ TEST(MemoryToolsFaults, WholeRangeTestReportsTheFirst19Differences) {
     }
     ASSERT_FALSE(view.messages.empty());
     EXPECT_EQ(view.messages.back().text, expected);
-    EXPECT_EQ(view.messages.back().kind, MessageKind::Notice);
+    EXPECT_EQ(view.messages.back().icon, MessageIcon::Exclamation);
 
     // The 1K test on the same memory highlights the lines that differ.
     window.OnAutoReadMemory(true);
-    view.answers = {Answer::Yes};
+    view.answers = {MessageAnswer::Yes};
     window.OnMemTest();
     if (size > 1024) {
         // The displayed KB lies in the lower half: the upper half is not written, nothing differs.

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "../../engine/tests/engine_fixture.h"
 #include "data_test.h"
+#include "engine_fixture.h"
+#include "recording_test_log.h"
 #include "result_table.h"
 #include "run_state.h"
-#include "stopwatch.h"
 #include "test_log.h"
 
 namespace kadra::testing {
@@ -105,7 +105,8 @@ TEST_F(RunControlTest, DiskTestRunsThePassesOnTheTemporaryFileAndDeletesIt) {
 
 TEST_F(RunControlTest, TooLittleFreeSpaceStopsBeforeAnyPass) {
     RecordingTestLog log;
-    InstallTestLog(&log);
+    host.testLog = &log;
+    InstallHost(host);
     testSettings.logfile = 1;
     files.freeBytes[L"R:\\"] = 3 * 1048576 + 5;
     EXPECT_EQ(DiskTestCommand(inputs), RunOutcome::NotStarted);

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../../app/tests/kadra_test_support.h"
+#include "kadra_test_support.h"
 
 namespace kadra::testing {
 namespace {

@@ -82,7 +82,8 @@ TEST_F(SyncLoopTest, AverageCountsOnlyTheTransferTime) {
         ++pumps;
         clock.Advance(50.0);  // time spent between transfers is not measured
     };
-    InstallHostCalls(calls);
+    host.calls = calls;
+    InstallHost(host);
     ASSERT_EQ(ReadLinearPass(L"R:\\f", 4194304, 0), PassOutcome::Finished);
     EXPECT_DOUBLE_EQ(resultTable.readLinear[2], 65536 / 2.0 / 1048.0);
     EXPECT_DOUBLE_EQ(resultTable.readLinear[5], 524288 / 2.0 / 1048.0);

@@ -2,6 +2,7 @@
 
 #include "engine_fixture.h"
 #include "network_drive.h"
+#include "remote_file_system.h"
 
 namespace kadra::testing {
 namespace {

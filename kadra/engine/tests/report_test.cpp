@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "../../app/tests/kadra_test_support.h"
+#include "host.h"
+#include "kadra_test_support.h"
+#include "recording_graph_canvas.h"
+#include "recording_results_sink.h"
+#include "recording_test_log.h"
 
 namespace kadra {
 namespace {
@@ -27,7 +31,8 @@ class ReportTest : public ::testing::Test {
   protected:
     void SetUp() override {
         testing::ResetKadraState();
-        InstallResultsSink(&sink);
+        host.resultsSink = &sink;
+        InstallHost(host);
         runState.title = L"unknown";
         runState.sizeMB = 100;
         // A product with one stream in each direction: video 6.25 MB/s in 512 kB blocks,
@@ -54,6 +59,7 @@ class ReportTest : public ::testing::Test {
     }
 
     RecordingResultsSink sink;
+    Host host;
 };
 
 TEST_F(ReportTest, HeaderAndRowsAreFormattedExactly) {
@@ -219,8 +225,9 @@ class BlockSummaryTest : public ReportTest {
     void SetUp() override {
         ReportTest::SetUp();
         testSettings.graphEnabled = 1;
-        InstallGraphCanvas(&canvas);
-        InstallTestLog(&log);
+        host.graphCanvas = &canvas;
+        host.testLog = &log;
+        InstallHost(host);
         // Three points of one block size: 10, 12 and 14 MB/s.
         GraphReset(3, true);
         GraphPlotPoint(0, 10.0);

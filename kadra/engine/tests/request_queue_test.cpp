@@ -57,7 +57,7 @@ TEST_F(RequestQueueTest, DrawsAPointOnceMoreThanTheLimitHaveCompleted) {
         Open(39);
         runState.sizeMB = c.sizeMB;
         files.transferMs = 0.0;  // every request completes at once
-        Stopwatch interval(clock);
+        IntervalTimer interval(clock);
         uint32_t completedAtFirstPoint = 0;
         for (uint32_t i = 1; i <= 60 && completedAtFirstPoint == 0; ++i) {
             Issue(c.blockSize);
@@ -80,7 +80,7 @@ TEST_F(RequestQueueTest, DrawsAPointOnceMoreThanTheLimitHaveCompleted) {
 TEST_F(RequestQueueTest, AHangForcesAPointAndDrainingResetsTheCounters) {
     Open(4);
     runState.sizeMB = 100;
-    Stopwatch interval(clock);
+    IntervalTimer interval(clock);
     Issue(16384);
     runState.hangFlag = 1;
     ServiceRequestQueue(interval, 16384, false, false);
@@ -96,7 +96,7 @@ TEST_F(RequestQueueTest, AHangForcesAPointAndDrainingResetsTheCounters) {
 TEST_F(RequestQueueTest, AFullQueueWaitsAndTimesTheWaitAsABlock) {
     Open(2);
     files.transferMs = 700.0;  // above the 640 ms video read limit
-    Stopwatch interval(clock);
+    IntervalTimer interval(clock);
     Issue(524288);
     ServiceRequestQueue(interval, 524288, false, false);
     EXPECT_EQ(runState.hangCount, 0u) << "not full yet: no wait";
@@ -112,7 +112,7 @@ TEST_F(RequestQueueTest, KeepsTheFirstFailedOrShortCompletion) {
         if (t.slot == 1) t.error = 5;
         if (t.slot == 2) t.bytes = 100;
     };
-    Stopwatch interval(clock);
+    IntervalTimer interval(clock);
     for (int i = 0; i < 3; ++i)
         Issue(16384);
     ServiceRequestQueue(interval, 16384, true, false);

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "../../app/tests/kadra_test_support.h"
+#include "kadra_test_support.h"
 #include "test_file.h"
 #include "transfer_buffer.h"
 

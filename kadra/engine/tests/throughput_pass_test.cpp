@@ -6,6 +6,7 @@
 #include "block_loop.h"
 #include "engine_fixture.h"
 #include "network_drive.h"
+#include "recording_test_log.h"
 #include "result_table.h"
 #include "run_state.h"
 #include "service.h"
@@ -97,7 +98,8 @@ TEST_F(ThroughputPassTest, WriteOnANetworkDriveKeepsCachingAndSharesOnlyReading)
 
 TEST_F(ThroughputPassTest, WritesQueueOnlyForAPowerUser) {
     RecordingTestLog log;
-    InstallTestLog(&log);
+    host.testLog = &log;
+    InstallHost(host);
     testSettings.graphEnabled = 1;
     testSettings.logfile = 1;
     testSettings.quick = 1;

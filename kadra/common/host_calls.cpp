@@ -1,0 +1,27 @@
+#include "host_calls.h"
+
+#include "host.h"
+
+namespace kadra {
+
+void ServiceMessageQueue() {
+    const HostCalls& hostCalls = CurrentHostCalls();
+    if (hostCalls.serviceMessageQueue) hostCalls.serviceMessageQueue();
+}
+
+void SetWaitCursor(bool on) {
+    const HostCalls& hostCalls = CurrentHostCalls();
+    if (hostCalls.setWaitCursor) hostCalls.setWaitCursor(on);
+}
+
+void ShowMessageBox(const KText& text, const KText& caption) {
+    const HostCalls& hostCalls = CurrentHostCalls();
+    if (hostCalls.messageBox) hostCalls.messageBox(text, caption);
+}
+
+void TellBlockStarted(const KText& pass, uint32_t blockSize) {
+    const HostCalls& hostCalls = CurrentHostCalls();
+    if (hostCalls.blockStarted) hostCalls.blockStarted(pass, blockSize);
+}
+
+}  // namespace kadra

@@ -1,0 +1,240 @@
+// POSIX backend of the file seam: O_DIRECT for uncached transfers, posix_fadvise for the
+// sequential hint, io_uring (liburing) for the request queue, statvfs for free space.
+#include <fcntl.h>
+#include <liburing.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "remote_file_system.h"
+#include "test_file.h"
+
+namespace kadra {
+
+namespace {
+
+constexpr unsigned kMaxSlots = 40;
+
+class UringQueue : public RequestQueueBackend {
+  public:
+    explicit UringQueue(int fd) : fd_(fd) {}
+    ~UringQueue() override {
+        if (!ready_) return;
+        // Requests still in flight write into memory the caller is about to free: wait for them.
+        while (InFlight() > 0) {
+            if (!WaitForCompletion()) break;
+        }
+        io_uring_queue_exit(&ring_);
+    }
+
+    int Init() {
+        // Room for every slot, rounded up to a power of two as the kernel does anyway.
+        int result = io_uring_queue_init(64, &ring_, 0);
+        if (result < 0) return -result;
+        ready_ = true;
+        return 0;
+    }
+
+    bool Issue(unsigned slot, bool write, uint64_t offset, void* buffer, uint32_t length,
+               Transfer* failure) override {
+        io_uring_sqe* sqe = io_uring_get_sqe(&ring_);
+        if (sqe == nullptr) {
+            io_uring_submit(&ring_);
+            sqe = io_uring_get_sqe(&ring_);
+        }
+        if (sqe == nullptr) {
+            *failure = {0, EBUSY};
+            return false;
+        }
+        if (write) {
+            io_uring_prep_write(sqe, fd_, buffer, length, offset);
+        } else {
+            io_uring_prep_read(sqe, fd_, buffer, length, offset);
+        }
+        io_uring_sqe_set_data64(sqe, slot);
+        int submitted;
+        do {
+            submitted = io_uring_submit(&ring_);
+        } while (submitted == -EINTR);
+        if (submitted < 0) {
+            *failure = {0, -submitted};
+            return false;
+        }
+        state_[slot] = SlotState{true, false, {}};
+        return true;
+    }
+
+    bool Poll(unsigned slot, Transfer* result) override {
+        if (!state_[slot].done) Harvest();
+        if (!state_[slot].done) return false;
+        *result = state_[slot].result;
+        state_[slot].done = false;
+        return true;
+    }
+
+    void WaitAny(unsigned slots) override {
+        Harvest();
+        while (!AnyDone(slots)) {
+            if (InFlight() == 0 || !WaitForCompletion()) return;
+        }
+    }
+
+  private:
+    struct SlotState {
+        bool inFlight = false;
+        bool done = false;
+        Transfer result;
+    };
+
+    unsigned InFlight() const {
+        unsigned count = 0;
+        for (const SlotState& s : state_)
+            count += s.inFlight ? 1 : 0;
+        return count;
+    }
+
+    bool AnyDone(unsigned slots) const {
+        for (unsigned i = 0; i < slots && i < kMaxSlots; ++i) {
+            if (state_[i].done) return true;
+        }
+        return false;
+    }
+
+    // Blocks until at least one completion is there and takes every waiting one.
+    bool WaitForCompletion() {
+        io_uring_cqe* cqe = nullptr;
+        int result;
+        do {
+            result = io_uring_wait_cqe(&ring_, &cqe);
+        } while (result == -EINTR);
+        if (result < 0) return false;
+        Harvest();
+        return true;
+    }
+
+    void Harvest() {
+        io_uring_cqe* cqe = nullptr;
+        while (io_uring_peek_cqe(&ring_, &cqe) == 0 && cqe != nullptr) {
+            uint64_t slot = io_uring_cqe_get_data64(cqe);
+            if (slot < kMaxSlots) {
+                SlotState& s = state_[slot];
+                s.inFlight = false;
+                s.done = true;
+                s.result = cqe->res < 0 ? Transfer{0, -cqe->res}
+                                        : Transfer{static_cast<uint32_t>(cqe->res), 0};
+            }
+            io_uring_cqe_seen(&ring_, cqe);
+        }
+    }
+
+    int fd_;
+    bool ready_ = false;
+    io_uring ring_{};
+    std::array<SlotState, kMaxSlots> state_{};
+};
+
+class PosixTestFile : public TestFile {
+  public:
+    explicit PosixTestFile(int fd) : fd_(fd) {}
+    ~PosixTestFile() override { close(fd_); }
+
+    int SetPosition(uint64_t offset) override {
+        return lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0 ? errno : 0;
+    }
+
+    Transfer Read(void* buffer, uint32_t length) override {
+        ssize_t n;
+        do {
+            n = read(fd_, buffer, length);
+        } while (n < 0 && errno == EINTR);
+        return n < 0 ? Transfer{0, errno} : Transfer{static_cast<uint32_t>(n), 0};
+    }
+
+    Transfer Write(const void* buffer, uint32_t length) override {
+        ssize_t n;
+        do {
+            n = write(fd_, buffer, length);
+        } while (n < 0 && errno == EINTR);
+        return n < 0 ? Transfer{0, errno} : Transfer{static_cast<uint32_t>(n), 0};
+    }
+
+    std::unique_ptr<RequestQueueBackend> OpenQueue(unsigned slots, int* error) override {
+        auto queue = std::make_unique<UringQueue>(fd_);
+        (void)slots;  // every one of the 40 slots fits in the ring
+        int result = queue->Init();
+        if (result != 0) {
+            *error = result;
+            return nullptr;
+        }
+        return queue;
+    }
+
+  private:
+    int fd_;
+};
+
+class PosixFileSystem : public FileSystem {
+  public:
+    std::unique_ptr<TestFile> Open(const KText& path, const FileOpenMode& mode,
+                                   int* error) override {
+        int flags = O_CLOEXEC | (mode.write ? O_WRONLY | O_CREAT | O_TRUNC : O_RDONLY);
+        if (mode.unbuffered) flags |= O_DIRECT;
+        int fd = open(ToUtf8(path).c_str(), flags, 0666);
+        if (fd < 0) {
+            *error = errno;
+            return nullptr;
+        }
+        if (mode.sequential) posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+        return std::make_unique<PosixTestFile>(fd);
+    }
+
+    bool Delete(const KText& path) override { return unlink(ToUtf8(path).c_str()) == 0; }
+
+    bool FreeBytes(const KText& folder, uint64_t* bytes) override {
+        struct statvfs info {};
+        if (statvfs(ToUtf8(folder).c_str(), &info) != 0) return false;
+        *bytes = static_cast<uint64_t>(info.f_bavail) * info.f_frsize;
+        return true;
+    }
+
+    bool FileSize(const KText& path, uint64_t* bytes) override {
+        struct stat info {};
+        if (stat(ToUtf8(path).c_str(), &info) != 0) return false;
+        *bytes = static_cast<uint64_t>(info.st_size);
+        return true;
+    }
+
+    bool IsRemote(const KText& folder) override {
+        std::string name = ToUtf8(folder);
+        struct statfs info {};
+        if (statfs(name.c_str(), &info) != 0) return false;
+        if (IsRemoteFileSystemMagic(static_cast<uint64_t>(info.f_type))) return true;
+        // FUSE file systems are remote or local by their subtype ("fuse.sshfs"), which only
+        // the mount table tells.
+        if (static_cast<uint64_t>(info.f_type) != kFuseSuperMagic) return false;
+        std::ifstream mountinfo("/proc/self/mountinfo");
+        std::stringstream text;
+        text << mountinfo.rdbuf();
+        char resolved[4096];
+        if (realpath(name.c_str(), resolved) != nullptr) name = resolved;
+        return IsRemoteFileSystemType(MountTypeOfPath(name, text.str()));
+    }
+
+    KText ErrorText(int error) override { return FromUtf8(std::strerror(error)); }
+};
+
+}  // namespace
+
+FileSystem& SystemFileSystem() {
+    static PosixFileSystem files;
+    return files;
+}
+
+}  // namespace kadra
