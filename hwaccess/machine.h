@@ -17,6 +17,12 @@ class Machine {
     // Returns false when no function answers at that address.
     virtual bool ReadConfig(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset,
                             uint32_t& value) = 0;
+    // Whether the machine takes a configuration write: false when it refuses it (a read-only
+    // machine), and the write through 0xCFC then fails.
+    virtual bool TakesConfigWrite(uint8_t /*bus*/, uint8_t /*device*/, uint8_t /*function*/,
+                                  uint16_t /*offset*/, uint32_t /*value*/) const {
+        return true;
+    }
     // Writes a configuration dword; ignored where no function answers.
     virtual void WriteConfig(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset,
                              uint32_t value) = 0;

@@ -13,8 +13,9 @@ std::string ProgramDirectory();
 // Value of an environment variable of the process; empty when it is not set.
 std::string EnvironmentValue(const char* name);
 
-// The machine source used when nothing is configured: "embedded" for the Win32 programs;
-// "live" for the native ones where /sys/bus/pci/devices exists, otherwise "embedded".
+// The machine source used when nothing is configured: for the Win32 programs "live" when
+// Windows reports at least one PCI function, otherwise "embedded"; for the native ones "live"
+// where /sys/bus/pci/devices exists, otherwise "embedded".
 std::string DefaultMachineSource();
 
 // Joins a folder and a file name with the platform's separator.

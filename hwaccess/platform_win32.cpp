@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "live_machine.h"
 #include "platform.h"
 
 namespace tvk {
@@ -23,7 +24,7 @@ std::string EnvironmentValue(const char* name) {
 }
 
 std::string DefaultMachineSource() {
-    return "embedded";
+    return LiveMachineHasFunctions() ? "live" : "embedded";
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {

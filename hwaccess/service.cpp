@@ -185,8 +185,9 @@ int TVK_CALL TVK_OutPort(uint32_t port, const uint32_t* buffer, uint32_t count, 
     if (port == tvk::kDataPort) {
         uint8_t bus, device, function;
         uint16_t offset;
-        if (DecodeAddress(s.address, bus, device, function, offset))
-            machine->WriteConfig(bus, device, function, offset, *buffer);
+        if (!DecodeAddress(s.address, bus, device, function, offset)) return 0;
+        if (!machine->TakesConfigWrite(bus, device, function, offset, *buffer)) return 1;
+        machine->WriteConfig(bus, device, function, offset, *buffer);
         return 0;
     }
     return machine->WritePort(port, *buffer) ? 0 : 1;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <thread>
 
+#include "platform.h"
 #include "service.h"
 #include "test_support.h"
 
@@ -186,9 +187,7 @@ TEST(MachineSelection, EnvironmentThenConfigFileThenDefault) {
     const std::string dir = folder.path().string();
     const std::string fallback = SelectMachineSource("", "");
     EXPECT_TRUE(fallback == "embedded" || fallback == "live") << fallback;
-#ifdef _WIN32
-    EXPECT_EQ(fallback, "embedded");
-#endif
+    EXPECT_EQ(fallback, DefaultMachineSource());
     EXPECT_EQ(SelectMachineSource("", dir), fallback);  // no travik.cfg
     EXPECT_EQ(SelectMachineSource("  live \r\n", dir), "live");
 
