@@ -9,12 +9,14 @@
 #include <string>
 #include <utility>
 
-#include "../../engine/tests/engine_fixture.h"
 #include "data_test.h"
+#include "engine_fixture.h"
 #include "fake_main_dialog_view.h"
 #include "graph.h"
 #include "ini_file.h"
 #include "product_profile.h"
+#include "recording_graph_canvas.h"
+#include "recording_test_log.h"
 #include "run_state.h"
 #include "test_log.h"
 #include "test_settings.h"
@@ -140,7 +142,8 @@ TEST_F(MainDialogTest, ProductListSelectionChoosesTheProfileAndIsSaved) {
 
 TEST_F(MainDialogTest, ResolutionStepsByHundredDownToAFloorOf150AndIsWrittenAtOnce) {
     RecordingGraphCanvas canvas;
-    InstallGraphCanvas(&canvas);
+    host.graphCanvas = &canvas;
+    InstallHost(host);
     WriteIni("[INIT]\nDynaMaxY=420\nGraph=1\nSHOWTIMES=1\n");
     Open();
     ASSERT_EQ(testSettings.graphEnabled, 1);
@@ -260,7 +263,8 @@ TEST_F(MainDialogTest, DroppedFileReplacesTheFileName) {
 
 TEST_F(MainDialogTest, SwitchesFollowTheirCheckBoxes) {
     RecordingGraphCanvas canvas;
-    InstallGraphCanvas(&canvas);
+    host.graphCanvas = &canvas;
+    InstallHost(host);
     Open();
     view.MoveWindowTo(300, 200);
     EXPECT_EQ(Toggle(kItemCurveChk), ControlReply::Default);
@@ -384,7 +388,8 @@ class MainDialogRunTest : public MainDialogTest {
             "[INIT]\nPOWERUSER=1\nQLen=0\nFileSize=5\nFileSize2=4\nDescription=array\n"
             "[PRODUCT0]\nNAME=Test product\n");
         Open();
-        InstallTestLog(&log);
+        host.testLog = &log;
+        InstallHost(host);
     }
 
     // Runs `action` once, at the first transfer of the given direction.
