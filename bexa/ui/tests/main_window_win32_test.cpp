@@ -14,6 +14,7 @@
 
 #include "about_window_win32.h"
 #include "bexa_resource.h"
+#include "bk_version.h"
 #include "device_list.h"
 #include "embedded_machine.h"
 #include "id_database.h"
@@ -371,7 +372,7 @@ TEST(AboutWindowWin32Test, ShowsTheFixedTextsAndTheSystem) {
                            "edit Config Register (selected in dump view)",
                            "read io/memory space of BAR (dbl clicked in dump view)",
                            "edit content of BAR space (selected in memory list)",
-                           "Win95/98/ME and WinNT/2000 / XP"}));
+                           "Win95/98/ME and WinNT/2000 / XP", BK_RELEASE_LINE}));
     char title[64] = {};
     GetWindowTextA(about, title, sizeof(title));
     EXPECT_STREQ(title, "About Bexa");
