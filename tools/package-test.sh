@@ -31,7 +31,10 @@ check() { # check "what" command...
 
 # Which of Kadra's files the packages hold (kadra.exe and its libraries join when built).
 have_kadra=0
-if unzip -l "$zip_file" | grep -q '/kadra\.exe$'; then have_kadra=1; fi
+# (The listing is read whole first: grep -q would end the pipe early and, under pipefail, the
+# test with it.)
+zip_listing=$(unzip -l "$zip_file")
+if grep -q '/kadra\.exe$' <<<"$zip_listing"; then have_kadra=1; fi
 
 # --- Wine: a fresh prefix with its own display. Programs run without a window manager, so
 # each top-level window is an X window named after its caption (xwininfo finds it).
