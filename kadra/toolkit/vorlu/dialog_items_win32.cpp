@@ -171,12 +171,12 @@ WindowSpec ControlSpec(const ScriptControl& control, bool hasImage) {
     return {L"STATIC", 0, 0, L""};
 }
 
-HWND CreateItemWindow(DialogState& state, DialogItem& item, const WindowSpec& spec,
+HWND CreateItemWindow(DialogState& state, DialogItem& item, const WindowSpec& look,
                       const Rect& rect, bool fixedFont) {
     int height = rect.height;
     if (item.isControl && item.controlKind == ControlKind::Combo) height += 200;  // the list
     HWND window = CreateWindowExW(
-        spec.exStyle, spec.cls, spec.text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | spec.style, rect.x,
+        look.exStyle, look.cls, look.text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | look.style, rect.x,
         rect.y, rect.width, height, state.object.window,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(item.number)), LibraryInstance(), nullptr);
     if (window == nullptr) return nullptr;
@@ -185,10 +185,10 @@ HWND CreateItemWindow(DialogState& state, DialogItem& item, const WindowSpec& sp
         window, WM_SETFONT,
         reinterpret_cast<WPARAM>(fixedFont && state.fixedFont ? state.fixedFont : state.font),
         FALSE);
-    if (spec.cls == kPageClass || spec.cls == kDescriptionClass) {
+    if (look.cls == kPageClass || look.cls == kDescriptionClass) {
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&item));
     }
-    if (spec.subclass) {
+    if (look.subclass) {
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&item));
         item.originalProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ItemSubclassProc)));
@@ -289,8 +289,8 @@ bool CreateDialogItems(DialogState& state, std::wstring& error) {
             item->pages = control.pages;
             item->checked = control.checked;
             item->image = control.image != 0 ? FindImage(state, control.image) : nullptr;
-            WindowSpec spec = ControlSpec(control, item->image != nullptr);
-            window = CreateItemWindow(state, *item, spec, control.rect, control.fixedFont);
+            WindowSpec look = ControlSpec(control, item->image != nullptr);
+            window = CreateItemWindow(state, *item, look, control.rect, control.fixedFont);
             if (window != nullptr) {
                 state.controlWindows[entry.index] = window;
                 AddTooltip(state, window, control.tooltip);
@@ -324,13 +324,13 @@ bool CreateDialogItems(DialogState& state, std::wstring& error) {
             item->staticKind = item0.kind;
             item->pages = item0.pages;
             item->caption = Widen(item0.caption);
-            WindowSpec spec = StaticSpec(item0);
-            window = CreateItemWindow(state, *item, spec, item0.rect, false);
+            WindowSpec look = StaticSpec(item0);
+            window = CreateItemWindow(state, *item, look, item0.rect, false);
             if (window != nullptr) {
                 state.staticWindows[entry.index] = window;
                 if (item0.kind == StaticKind::Tab) {
                     pageFrames.push_back(window);
-                } else if (spec.frame) {
+                } else if (look.frame) {
                     frames.push_back(window);
                 }
             }
