@@ -129,6 +129,18 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options,
             o.quick = a == "--quick";
         } else if (a == "--power-user") {
             o.powerUser = true;
+        } else if ((a == "--log" || a == "--no-log") && o.command != CliCommand::Data) {
+            o.log = a == "--log";
+        } else if (a == "--graph" && o.command != CliCommand::Data) {
+            ok = TakeValue(args, i, &o.graphPrefix, error);
+        } else if (a == "--json" && o.command != CliCommand::Data) {
+            ok = TakeValue(args, i, &o.json, error);
+        } else if (a == "--csv" && o.command != CliCommand::Data) {
+            ok = TakeValue(args, i, &o.csv, error);
+        } else if (a == "--buffer-per-request" && o.command != CliCommand::Data) {
+            o.bufferPerRequest = true;
+        } else if (a == "--quiet" || a == "-q") {
+            o.quiet = true;
         } else if (a == "--help" || a == "-h") {
             o.command = CliCommand::Help;
         } else {
@@ -179,6 +191,13 @@ std::string CliUsage() {
            "  --phys HEX             transfer buffer in physical memory (0 = main memory)\n"
            "  --power-user           as POWERUSER=1 in the INI file\n"
            "  --ini PATH             another KADRA.INI\n"
+           "  --log, --no-log        disk, file: the RTF log \"kadra TITLE.rtf\" in LogPath of "
+           "the\n"
+           "                         INI, else in the current folder\n"
+           "  --graph PREFIX         disk, file: also each curve as PREFIX<pass> <kB> kB.png\n"
+           "  --json FILE, --csv FILE   disk, file: the results for scripts (- = standard output)\n"
+           "  --buffer-per-request   queued runs: every request its own buffer (as fio does)\n"
+           "  --quiet, -q            no progress line on standard error\n"
            "Without the power-user setting the INI's queue length, buffer and caching give way\n"
            "to 10, main memory and no caching, as in the window program; options still apply.\n"
            "Ctrl-C or SIGTERM stops a test; its files are deleted.\n"
@@ -261,9 +280,18 @@ bool PrepareCliRun(const CliOptions& options, const KText& programFile, StartInp
     testSettings.tempFileName = ReadInit(L"TempFile", L"KADRA.TMP", kTextCapacity);
     testSettings.unbuffered = ReadIniInt(L"INIT", L"Unbuffered", 1, ini);
     testSettings.quick = ReadIniInt(L"INIT", L"Quick", 1, ini);
-    // The native program draws no graph and writes no log.
-    testSettings.graphEnabled = 0;
-    testSettings.logfile = 0;
+    // The log as the window program writes it, into LogPath or else the current folder; the
+    // curves are drawn (off screen) for the log and the PNG files.
+    testSettings.logfile = options.log.value_or(ReadIniInt(L"INIT", L"Logfile", 1, ini) != 0);
+    testSettings.logPath = ReadInit(L"LogPath", L"", kTextCapacity);
+    if (testSettings.logPath.empty()) {
+        std::error_code failed;
+        testSettings.logPath = std::filesystem::current_path(failed).wstring();
+    }
+    if (!testSettings.logPath.empty() && testSettings.logPath.back() != kPathSeparator)
+        testSettings.logPath += kPathSeparator;
+    testSettings.graphEnabled = testSettings.logfile || !options.graphPrefix.empty() ? 1 : 0;
+    testSettings.bufferPerRequest = options.bufferPerRequest ? 1 : 0;
     testSettings.osFamily = kOsFamilyNt;
 
     StartInputs in;

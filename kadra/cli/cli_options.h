@@ -24,6 +24,14 @@ struct CliOptions {
     std::optional<bool> unbuffered;
     std::optional<bool> quick;
     bool powerUser = false;
+    // disk, file: the RTF log (unset: "Logfile" of [INIT]), each curve as a PNG file
+    // "<graphPrefix><pass> <kB> kB.png", the results as JSON and CSV ("-": standard output).
+    std::optional<bool> log;
+    std::string graphPrefix;
+    std::string json;
+    std::string csv;
+    bool quiet = false;             // no progress line
+    bool bufferPerRequest = false;  // queued runs: a buffer of its own for every request
 };
 
 // Reads the arguments after the program name; false with `error` set for a bad command line.

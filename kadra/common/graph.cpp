@@ -119,6 +119,7 @@ void GraphReset(uint32_t points, bool withStartTime) {
 
 void GraphPlotPoint(uint32_t index, double megabytesPerSecond) {
     const uint32_t y = GraphValue(megabytesPerSecond);
+    TellPointPlotted(index, megabytesPerSecond, runState.hangFlag != 0);
     if (runState.hangFlag) {
         const KText marker = testSettings.showTimes ? ClockText("%02d:%02d:%02d *") : KText(L"*");
         GraphSetColour(kGraphGreen);

@@ -24,4 +24,14 @@ void TellBlockStarted(const KText& pass, uint32_t blockSize) {
     if (hostCalls.blockStarted) hostCalls.blockStarted(pass, blockSize);
 }
 
+void TellPointPlotted(uint32_t index, double megabytesPerSecond, bool hang) {
+    const HostCalls& hostCalls = CurrentHostCalls();
+    if (hostCalls.pointPlotted) hostCalls.pointPlotted(index, megabytesPerSecond, hang);
+}
+
+void TellBlockFinished(const BlockFinish& finish) {
+    const HostCalls& hostCalls = CurrentHostCalls();
+    if (hostCalls.blockFinished) hostCalls.blockFinished(finish);
+}
+
 }  // namespace kadra

@@ -28,6 +28,9 @@ struct TestSettings {
     int graphEnabled = 0;  // draw the throughput curve
     int notify = 0;        // ask before the read passes
     int showTimes = 0;     // clock times in the graph
+    // Queued runs: every request transfers into a buffer of its own rather than all into the
+    // start of the one transfer buffer (an option of the native program).
+    int bufferPerRequest = 0;
     uint32_t powerUser = 0;
     int32_t dynaMaxY = 1050;  // graph full scale in tenths of MB/s
     KText tempFileName;       // temporary test file name, "KADRA.TMP" by default

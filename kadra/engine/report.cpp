@@ -120,14 +120,7 @@ KText ReportRow(int k, StreamValues& taken) {
     return row + L"\r\n";
 }
 
-// The disk's average usage in percent for playback and recording, and which of them the
-// report shows (a usage can be shown and still be 0).
-struct DiskUsage {
-    uint32_t play = 0;
-    uint32_t record = 0;
-    bool showPlay = false;
-    bool showRecord = false;
-};
+using DiskUsage = RunEvaluation;
 
 uint32_t PlayUsage(const ProductProfile& product, const StreamValues& taken) {
     return Percent(product.videoReadStreams * product.videoReadRate / taken.videoRead +
@@ -203,6 +196,8 @@ KText BlockStatisticsLine(uint32_t blockSize, double average) {
 }
 
 void BlockSummary(uint32_t blockSize, double average, const KText& label) {
+    TellBlockFinished(BlockFinish{label, blockSize, average, graphState.minRate, graphState.maxRate,
+                                  BlockDeviation(average), graphState.pointCount});
     if (testSettings.queueLength == 0) {
         GraphSetColour(kGraphGreen);
         const uint32_t n = graphState.pointCount;
@@ -227,14 +222,35 @@ void BlockSummary(uint32_t blockSize, double average, const KText& label) {
     }
 }
 
-KText ComposeReport() {
-    KText text = ReportHeader();
-    StreamValues taken;
+namespace {
+
+// The table rows, collecting the values the usage needs.
+KText ReportRows(StreamValues& taken) {
+    KText rows;
     for (int k = 0; k < kSeriesSizes; ++k) {
         const uint32_t blockSize = 16384u << k;
         if (testSettings.quick && !IsSelectedBlockSize(blockSize)) continue;
-        text += ReportRow(k, taken);
+        rows += ReportRow(k, taken);
     }
+    return rows;
+}
+
+}  // namespace
+
+RunEvaluation EvaluateRun() {
+    StreamValues taken;
+    ReportRows(taken);
+    const ProductProfile& product = SelectedProduct();
+    if (product.name == L"none") return {};
+    RunEvaluation evaluation = ComputeUsage(product, taken);
+    evaluation.verdict = VerdictLine(product, evaluation);
+    if (evaluation.verdict.rfind(L"\r\n", 0) == 0) evaluation.verdict.erase(0, 2);
+    return evaluation;
+}
+
+KText ComposeReport() {
+    StreamValues taken;
+    KText text = ReportHeader() + ReportRows(taken);
     const ProductProfile& product = SelectedProduct();
     if (product.name == L"none") return text;
     const DiskUsage usage = ComputeUsage(product, taken);

@@ -13,6 +13,21 @@ namespace kadra {
 // graph on, copies it into an open log and keeps the curve in view for 2 s.
 void BlockSummary(uint32_t blockSize, double average, const KText& label);
 
+// The disk's average usage in percent for playback and recording as the report shows it (a
+// usage can be shown and still be 0), and the verdict line without its line break ("Disk ok
+// for ..."; empty when the report has none).
+struct RunEvaluation {
+    uint32_t play = 0;
+    uint32_t record = 0;
+    bool showPlay = false;
+    bool showRecord = false;
+    KText verdict;
+};
+
+// The usage and verdict of the measured values in resultTable for the selected product; all
+// empty for the product "none" or while a value the usage needs is missing.
+RunEvaluation EvaluateRun();
+
 // Rewrites the whole results text from resultTable, runState, testSettings and the selected
 // product (ReplaceResults).
 void BuildReport();
