@@ -12,15 +12,22 @@
 
 #include "bk_version.h"
 #include "cli_options.h"
+#include "graph.h"
 #include "host.h"
 #include "program_path.h"
+#include "progress_display.h"
+#include "report.h"
+#include "result_outputs.h"
 #include "results_text.h"
 #include "run_control.h"
+#include "run_record.h"
 #include "run_state.h"
 
 namespace {
 
 volatile sig_atomic_t stopPresses = 0;
+// The progress line is on the terminal: the stop message replaces it rather than following it.
+volatile sig_atomic_t progressShown = 0;
 
 void WriteText(const char* text) {
     size_t length = 0;
@@ -38,7 +45,10 @@ void OnStopSignal(int signal) {
     stopPresses = stopPresses + 1;
     if (kadra::runState.testRunning || kadra::runState.busy) {
         kadra::runState.abortRequested = 1;
-        if (stopPresses == 1) WriteText("\nkadra: stopping; the test's files are deleted\n");
+        if (stopPresses == 1) {
+            WriteText(progressShown ? "\r\033[K" : "\n");
+            WriteText("kadra: stopping; the test's files are deleted\n");
+        }
         return;
     }
     ::signal(signal, SIG_DFL);
@@ -94,17 +104,32 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // The result files are checked before anything runs, so that a bad path costs no test.
+    ResultOutputs outputs;
+    if (!outputs.Open(options, &error)) {
+        std::cerr << "kadra: " << error << "\n";
+        return 2;
+    }
+
     // The engine's host: this machine's files and clock (the defaults), no graph and no log, the
-    // results text printed at the end, progress and message boxes on the terminal, and the
-    // system's reason on every failure line.
-    const bool progress = isatty(STDERR_FILENO) != 0;
+    // results text printed at the end, progress and message boxes on the terminal, the run
+    // recorded for the result files, and the system's reason on every failure line.
+    RunRecord record;
+    ProgressDisplay progress(ProgressDisplay::WantedOnStandardError(options.quiet), STDERR_FILENO);
+    progressShown = progress.enabled() ? 1 : 0;
     Host host;
     host.failureReasons = true;
-    host.calls.blockStarted = [progress](const KText& pass, uint32_t blockSize) {
-        if (!progress) return;
-        std::cerr << "\r\033[K" << ToUtf8(pass) << ", " << blockSize / 1024 << " kB" << std::flush;
+    host.calls.blockStarted = [&](const KText& pass, uint32_t blockSize) {
+        record.BlockStarted(pass, blockSize);
+        progress.BlockStarted(pass, blockSize);
     };
-    host.calls.messageBox = [](const KText& text, const KText& caption) {
+    host.calls.pointPlotted = [&](uint32_t index, double megabytesPerSecond, bool hang) {
+        record.PointPlotted(index, megabytesPerSecond, hang, graphState.pointCount);
+        progress.PointPlotted(index, megabytesPerSecond, graphState.pointCount);
+    };
+    host.calls.blockFinished = [&](const BlockFinish& finish) { record.BlockFinished(finish); };
+    host.calls.messageBox = [&progress](const KText& text, const KText& caption) {
+        progress.Clear();
         std::cerr << ToUtf8(caption) << ": " << ToUtf8(text);
         if (isatty(STDIN_FILENO)) {
             std::cerr << " (Enter)" << std::flush;
@@ -132,11 +157,21 @@ int main(int argc, char** argv) {
             break;
         case CliCommand::Data:
         default:
-            if (progress) std::cerr << "data test: write, copy, compare" << std::flush;
+            progress.ShowText("data test: write, copy, compare");
             outcome = DataTestCommand(inputs);
             break;
     }
-    if (progress) std::cerr << "\r\033[K" << std::flush;
-    std::cout << ResultsForTerminal(ResultsText()) << std::flush;
-    return ExitStatus(outcome);
+    progress.Clear();
+    progressShown = 0;
+    (outputs.useStandardOutput() ? std::cerr : std::cout)
+        << ResultsForTerminal(ResultsText()) << std::flush;
+    int status = ExitStatus(outcome);
+    if (outcome == RunOutcome::NotStarted || outcome == RunOutcome::Refused) {
+        outputs.Discard();
+        return status;
+    }
+    record.Finish(outcome, SettingsOfRun(options), EvaluateRun(), ResultsAsUtf8Lines(ResultsText()),
+                  runState.hangCount);
+    if (!outputs.Write(record, std::cerr) && status == 0) status = 1;
+    return status;
 }
