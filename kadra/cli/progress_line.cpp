@@ -9,6 +9,8 @@ namespace kadra {
 namespace {
 
 constexpr size_t kDefaultWidth = 80;
+// Columns kept free at the end of the line: "^C" and the column that would wrap.
+constexpr size_t kEchoRoom = 3;
 constexpr size_t kMinBar = 10;
 constexpr size_t kMaxBar = 40;
 // Times beyond this many seconds (100 hours) say nothing useful.
@@ -45,7 +47,8 @@ std::string ProgressTimeLeft(double elapsedMs, uint32_t pointsDone, uint32_t poi
 }
 
 std::string ProgressLine(const ProgressSnapshot& s, size_t width) {
-    const size_t limit = (width == 0 ? kDefaultWidth : width) - 1;
+    const size_t columns = width == 0 ? kDefaultWidth : width;
+    const size_t limit = columns > kEchoRoom ? columns - kEchoRoom : 0;
     const std::string head = s.pass + ", " + std::to_string(s.blockSize / 1024) + " kB";
     const uint32_t done = std::min(s.pointsDone, s.pointCount);
     const uint32_t percent =

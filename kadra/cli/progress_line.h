@@ -18,8 +18,10 @@ struct ProgressSnapshot {
     double elapsedMs = 0.0;  // since the block size started
 };
 
-// The line, at most width - 1 characters (a line that fills the last column wraps on many
-// terminals); the bar shrinks, then goes, then the line is cut. A width of 0 counts as 80.
+// The line for a terminal `width` columns wide, at most width - 3 characters: the terminal's
+// echo of Ctrl-C ("^C") still fits behind it without wrapping, so the stop message can replace
+// the line. When it is narrow the bar shrinks, then goes, then the line is cut. A width of 0
+// (not known) counts as 80.
 // "write linear synchronous, 256 kB [########            ]  40%  112.3 MB/s  0:07 left"
 std::string ProgressLine(const ProgressSnapshot& snapshot, size_t width);
 
