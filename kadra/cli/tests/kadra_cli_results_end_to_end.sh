@@ -175,6 +175,20 @@ set -e
 [ ! -e "$dir/none.json" ] && [ ! -e "$dir/none.csv" ] || fail "result files of a run that did not start"
 [ -z "$(ls -A "$dir" | grep '\.tmp$' || true)" ] || fail "temporary result files left"
 
+# A failed run (a link in the test file's place is refused): files marked failed, the reason
+# in the report.
+mkdir "$dir/linked"
+ln -s ../KADRA.INI "$dir/linked/KADRA.TMP"
+set +e
+"$kadra" disk --dir "$dir/linked" --size 4 --queue 0 --no-log --ini "$ini" --json "$dir/failed.json" \
+    > "$dir/failed.txt"
+failed=$?
+set -e
+[ $failed -eq 1 ] || fail "failed run status $failed"
+check "$dir/failed.json" failed "$dir/failed.txt" || fail "results of a failed run"
+grep -q '"report":"[^"]*KADRA.TMP exists and is not a regular file' "$dir/failed.json" ||
+    fail "no reason in the failed run's report"
+
 # A stopped run: exit status 130 and both files marked stopped, the finished blocks in them.
 # Large blocks of a large file: the stop comes after a block size or two on most machines, so
 # that the files hold finished and unfinished ones.
