@@ -89,6 +89,12 @@ int main(int argc, char** argv) {
         std::cerr << "kadra: " << error << "\n";
         return 2;
     }
+    uint32_t physAddress = 0;
+    if (options.bufferPerRequest && ReadPhysAddress(inputs.phys, &physAddress) &&
+        physAddress != 0) {
+        std::cerr << "kadra: --buffer-per-request needs the buffers in main memory (--phys 0)\n";
+        return 2;
+    }
     if (options.command != CliCommand::File && !CheckRunFolder(options.dir, &error)) {
         std::cerr << "kadra: " << error << "\n";
         return 2;
