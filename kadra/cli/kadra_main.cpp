@@ -14,7 +14,9 @@
 #include "cli_options.h"
 #include "host.h"
 #include "program_path.h"
+#include "raster_graph_canvas.h"
 #include "results_text.h"
+#include "rtf_file_log.h"
 #include "run_control.h"
 #include "run_state.h"
 
@@ -100,13 +102,19 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    // The engine's host: this machine's files and clock (the defaults), no graph and no log, the
+    // The engine's host: this machine's files and clock (the defaults), the graph and the log, the
     // results text printed at the end, progress and message boxes on the terminal, and the
     // system's reason on every failure line.
     const bool progress = isatty(STDERR_FILENO) != 0;
+    // The graph drawn off screen, for the RTF log and the curve files of --graph.
+    RasterGraphCanvas graphCanvas(options.graphPrefix);
+    RtfFileLog testLog(graphCanvas);
     Host host;
     host.failureReasons = true;
-    host.calls.blockStarted = [progress](const KText& pass, uint32_t blockSize) {
+    host.graphCanvas = &graphCanvas;
+    host.testLog = &testLog;
+    host.calls.blockStarted = [progress, &graphCanvas](const KText& pass, uint32_t blockSize) {
+        graphCanvas.StartCurve(pass, blockSize);
         if (!progress) return;
         std::cerr << "\r\033[K" << ToUtf8(pass) << ", " << blockSize / 1024 << " kB" << std::flush;
     };
