@@ -35,10 +35,11 @@ void WriteText(const char* text) {
 // Ctrl-C (or SIGTERM) is the stop request of a run: a disk or file test stops after the current
 // block, a data test after the current chunk, and each deletes its files. Further signals
 // during the run repeat the request and never leave the files behind; outside a run they end
-// the program.
+// the program. The log counts as part of the run until it is closed, so that a signal at the
+// very end leaves no half-written document.
 void OnStopSignal(int signal) {
     stopPresses = stopPresses + 1;
-    if (kadra::runState.testRunning || kadra::runState.busy) {
+    if (kadra::runState.testRunning || kadra::runState.busy || kadra::runState.log != nullptr) {
         kadra::runState.abortRequested = 1;
         if (stopPresses == 1) WriteText("\nkadra: stopping; the test's files are deleted\n");
         return;
