@@ -1,24 +1,46 @@
 #!/usr/bin/env bash
-# Kadra against fio on the same file, block sizes and queue depth.
+# Kadra against fio on the same file, block sizes and queue depths, interleaved over several
+# rounds, with medians and their ratios.
 #
-#   tools/bench-kadra-fio.sh [DIR] [SIZE_MB]
+#   tools/bench-kadra-fio.sh [--ram-disk] [--rounds N] [--size MB] [--queues "0 10"] [DIR]
 #
-# Builds the native kadra with the bench preset (BUILD_DIR, default build/bench), then for queue
-# depth 0 (synchronous: fio psync) and 10 (queued: fio io_uring, iodepth 10) runs one kadra disk
-# test in DIR (default: a folder under the current one) over all block sizes with O_DIRECT, and
-# fio's write, read and randread jobs on the same file, size and block sizes. Prints both
-# figures in Kadra's unit (bytes per ms / 1048, "MB/s") with their ratio, and the CPU time
-# (user + system) per GiB moved of the kadra run (its process, one job doing all 24 block
-# size and pass combinations) and of fio's 24 jobs, each taken from fio's own report
-# (usr_cpu + sys_cpu of the job's runtime), so fio's start-up and set-up are not counted.
-# Goal: linear ratios within 0.95 to 1.05 from 256 KiB up, and kadra's CPU time per GiB no
-# higher than fio's. Random reads are shown for information: kadra draws blocks from a triangular product
-# distribution, fio uniformly.
+# Builds the native kadra with the bench preset (BUILD_DIR, default build/bench). Every round
+# runs, for each queue depth, one kadra disk test over all block sizes with O_DIRECT (queued
+# depths twice: as kadra measures, every request into the one buffer, and with
+# --buffer-per-request), then fio's write, read and randread jobs on the same file, size and
+# block sizes: psync for depth 0, io_uring with registered buffers and files (fio's fastest
+# io_uring settings) for the others. Rounds interleave the tools, so that a drift of the
+# machine reaches both.
+#
+# Prints per case the medians over the rounds in Kadra's unit (bytes per ms / 1048, "MB/s") and
+# the ratios kadra / fio, then the CPU time (user + system) per GiB moved: kadra's from its
+# process (one job doing all 24 block size and pass combinations), fio's from its own per-job
+# usr_cpu and sys_cpu (so fio's start-up and set-up are not counted).
+#
+# --ram-disk: the test folder is an ext4 file system on a loop device over a file in a tmpfs,
+# made for the run and removed at its end (needs root), so that the figures are stable on a
+# noisy machine. DIR defaults to a folder under the current one. Random reads are shown for
+# information: kadra draws blocks from a triangular product distribution, fio uniformly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-dir=${1:-$root/bench-kadra-fio.tmp}
-size_mb=${2:-512}
+ram_disk=0
+rounds=3
+size_mb=256
+queues="0 10"
+dir=
+while [ $# -gt 0 ]; do
+  case $1 in
+    --ram-disk) ram_disk=1 ;;
+    --rounds) rounds=$2; shift ;;
+    --size) size_mb=$2; shift ;;
+    --queues) queues=$2; shift ;;
+    -h|--help) sed -n '2,24p' "$0"; exit 0 ;;
+    -*) echo "bench-kadra-fio: unknown option $1" >&2; exit 2 ;;
+    *) dir=$1 ;;
+  esac
+  shift
+done
 build_dir=${BUILD_DIR:-build/bench}
 block_sizes_kb=(16 32 64 128 256 512 1024 2048)
 
@@ -27,74 +49,142 @@ cmake --preset bench -B "$build_dir" -DBK_SUBSYSTEMS="hwaccess;kadra/common;kadr
 cmake --build "$build_dir" -j2 --target kadra >/dev/null
 kadra=$root/$build_dir/bin/kadra
 
-mkdir -p "$dir"
-made_dir=0
-[ -n "$(ls -A "$dir")" ] || made_dir=1
 work=$(mktemp -d)
-trap 'rm -rf "$work"; rm -f "$dir/KADRA.TMP"; [ $made_dir = 1 ] && rmdir "$dir" 2>/dev/null || true' EXIT
+made_dir=0
+device=
+cleanup() {
+  rm -f "${dir:-/nonexistent}/KADRA.TMP"
+  if [ $ram_disk = 1 ]; then
+    umount "$work/mnt" 2>/dev/null || true
+    [ -z "$device" ] || losetup -d "$device" 2>/dev/null || true
+    umount "$work/tmpfs" 2>/dev/null || true
+  elif [ $made_dir = 1 ]; then
+    rmdir "$dir" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+if [ $ram_disk = 1 ]; then
+  [ "$(id -u)" = 0 ] || { echo "bench-kadra-fio: --ram-disk needs root" >&2; exit 1; }
+  image_mb=$((size_mb + size_mb / 8 + 64))
+  mkdir -p "$work/tmpfs" "$work/mnt"
+  mount -t tmpfs -o size="$((image_mb + 16))m" bench-kadra "$work/tmpfs"
+  truncate -s "${image_mb}M" "$work/tmpfs/disk.img"
+  device=$(losetup -f --show "$work/tmpfs/disk.img")
+  mkfs.ext4 -q -F "$device"
+  mount "$device" "$work/mnt"
+  dir=$work/mnt
+  echo "RAM-backed test folder: ext4 on $device over tmpfs (${image_mb} MB)"
+else
+  dir=${dir:-$root/bench-kadra-fio.tmp}
+  if [ ! -d "$dir" ]; then mkdir -p "$dir"; made_dir=1; fi
+fi
 file=$dir/KADRA.TMP
 printf '[INIT]\nPOWERUSER=1\nTempFile=KADRA.TMP\n' >"$work/KADRA.INI"
 
-# CPU seconds (user + system) of a command, added to the named total.
-declare -A cpu
-timed() {
-  local key=$1
-  shift
-  /usr/bin/time -f '%U %S' -o "$work/time" "$@"
-  cpu[$key]=$(awk -v t="${cpu[$key]:-0}" '{ printf "%.2f", t + $1 + $2 }' "$work/time")
-}
+# Every measurement is one line of $work/figures: tool queue pass kB MB/s; every CPU figure one
+# line of $work/cpu: tool queue seconds bytes.
+: >"$work/figures"
+: >"$work/cpu"
 
-# CPU seconds of the job in fio's JSON, from its own usr_cpu and sys_cpu (percent of the job's
-# runtime), added to the named total.
-fio_cpu() {
-  cpu[$1]=$(python3 -c 'import json,sys
-j=json.load(open(sys.argv[1]))["jobs"][0]
-print("%.3f" % (float(sys.argv[2]) + (j["usr_cpu"] + j["sys_cpu"]) / 100.0 * j["job_runtime"] / 1000.0))' "$2" "${cpu[$1]:-0}")
-}
-
-# Kadra's unit from fio's JSON: bytes per second / 1000 / 1048.
-fio_rate() {
-  python3 -c 'import json,sys
-j=json.load(open(sys.argv[1]))["jobs"][0]
-d=j["write"] if j["write"]["io_bytes"] else j["read"]
-print("%.1f" % (d["bw_bytes"] / 1000.0 / 1048.0))' "$1"
-}
-
-printf '%-5s %-10s %6s %9s %9s %6s\n' queue pass "kB" kadra fio ratio
-for queue in 0 10; do
+run_kadra() {  # tool queue [options]
+  local tool=$1 queue=$2
+  shift 2
   rm -f "$file"
-  timed "kadra$queue" "$kadra" disk --dir "$dir" --size "$size_mb" --queue "$queue" --all-sizes \
-    --unbuffered --power-user --ini "$work/KADRA.INI" --description bench >"$work/kadra$queue.txt"
-  if [ "$queue" = 0 ]; then engine=(--ioengine=psync --iodepth=1); else engine=(--ioengine=io_uring --iodepth=10); fi
+  /usr/bin/time -f '%U %S' -o "$work/time" "$kadra" disk --dir "$dir" --size "$size_mb" \
+    --queue "$queue" --all-sizes --unbuffered --power-user --no-log --quiet \
+    --ini "$work/KADRA.INI" --description bench "$@" >"$work/kadra.txt"
+  awk -v t="$tool" -v q="$queue" -v b="$((size_mb * 1048576 * 24))" \
+    '{ print t, q, $1 + $2, b }' "$work/time" >>"$work/cpu"
+  # The table's rows: block | read linear | read random | write linear.
+  awk -F'|' -v t="$tool" -v q="$queue" '$1 ~ /^ *[0-9]+ *$/ && NF >= 4 {
+    print t, q, "write", $1 + 0, $4 + 0; print t, q, "read", $1 + 0, $2 + 0
+    print t, q, "randread", $1 + 0, $3 + 0 }' "$work/kadra.txt" >>"$work/figures"
+  rm -f "$file"
+}
+
+run_fio() {  # queue
+  local queue=$1 engine
+  if [ "$queue" = 0 ]; then
+    engine=(--ioengine=psync --iodepth=1)
+  else
+    engine=(--ioengine=io_uring --iodepth="$queue" --fixedbufs --registerfiles)
+  fi
   # Like Kadra's write pass, fio's first block size allocates the file and the later ones
-  # write over it: the file is removed once per queue depth, not per block size.
+  # write over it.
   rm -f "$file"
   for kb in "${block_sizes_kb[@]}"; do
-    # Kadra's row: block | read linear | read random | write linear.
-    row=$(awk -F'|' -v kb="$kb" 'NF >= 3 && $1 + 0 == kb && $1 ~ /^ *[0-9]+ *$/ { print $2, $3, $4 }' "$work/kadra$queue.txt")
-    read -r k_read k_rand k_write <<<"$row"
     for rw in write read randread; do
       fio --name=kadra --filename="$file" --size="${size_mb}M" --bs="${kb}k" \
         --rw="$rw" --direct=1 --fallocate=none "${engine[@]}" --output-format=json \
         --output="$work/fio.json" >/dev/null
-      fio_cpu "fio$queue" "$work/fio.json"
-      f=$(fio_rate "$work/fio.json")
-      case $rw in
-        write) k=$k_write label="write lin" ;;
-        read) k=$k_read label="read lin" ;;
-        randread) k=$k_rand label="read rnd" ;;
-      esac
-      ratio=$(awk -v a="$k" -v b="$f" 'BEGIN { if (b > 0) printf "%.3f", a / b; else print "-" }')
-      printf '%-5s %-10s %6s %9s %9s %6s\n' "$queue" "$label" "$kb" "$k" "$f" "$ratio"
+      python3 - "$work/fio.json" "$queue" "$rw" "$kb" "$work/figures" "$work/cpu" <<'PY'
+import json, sys
+path, queue, rw, kb, figures, cpu = sys.argv[1:]
+job = json.load(open(path))["jobs"][0]
+side = job["write"] if job["write"]["io_bytes"] else job["read"]
+with open(figures, "a") as out:
+    print("fio", queue, rw, kb, "%.1f" % (side["bw_bytes"] / 1000.0 / 1048.0), file=out)
+seconds = (job["usr_cpu"] + job["sys_cpu"]) / 100.0 * job["job_runtime"] / 1000.0
+with open(cpu, "a") as out:
+    print("fio", queue, "%.4f" % seconds, side["io_bytes"], file=out)
+PY
     done
   done
   rm -f "$file"
+}
+
+for round in $(seq 1 "$rounds"); do
+  echo "round $round of $rounds" >&2
+  for queue in $queues; do
+    run_kadra kadra "$queue"
+    run_fio "$queue"
+    [ "$queue" = 0 ] || run_kadra kadra-bpr "$queue" --buffer-per-request
+  done
 done
-echo
-gib=$(awk -v m="$size_mb" 'BEGIN { printf "%.4f", m * 24 / 1024 }')
-echo "CPU time (user + system) per GiB moved, ${size_mb} MB file, 8 block sizes x 3 passes:"
-for queue in 0 10; do
-  awk -v q="$queue" -v k="${cpu[kadra$queue]}" -v f="${cpu[fio$queue]}" -v g="$gib" 'BEGIN {
-    printf "  queue %-2s  kadra %.3f s/GiB (%.2f s)   fio %.3f s/GiB (%.2f s, 24 jobs)   ratio %.2f\n",
-      q, k / g, k, f / g, f, (f > 0 ? k / f : 0) }'
-done
+
+python3 - "$work/figures" "$work/cpu" "$rounds" "$size_mb" <<'PY'
+import statistics, sys
+from collections import defaultdict
+figures, cpu, rounds, size_mb = sys.argv[1:]
+values = defaultdict(list)
+for line in open(figures):
+    tool, queue, rw, kb, rate = line.split()
+    values[(tool, int(queue), rw, int(kb))].append(float(rate))
+median = {key: statistics.median(v) for key, v in values.items()}
+def ratio(a, b):
+    return "%.3f" % (a / b) if a is not None and b else "-"
+def cell(v):
+    return "%.1f" % v if v is not None else "-"
+queues = sorted({key[1] for key in median})
+names = {"write": "write lin", "read": "read lin", "randread": "read rnd"}
+print("Medians of %s rounds, %s MB file, MB/s as Kadra counts them (bytes / ms / 1048)"
+      % (rounds, size_mb))
+print("%-5s %-10s %5s %9s %9s %9s %7s %9s" % ("queue", "pass", "kB", "kadra", "kadra-bpr",
+                                               "fio", "ratio", "ratio-bpr"))
+for queue in queues:
+    for rw in ("write", "read", "randread"):
+        for kb in (16, 32, 64, 128, 256, 512, 1024, 2048):
+            k = median.get(("kadra", queue, rw, kb))
+            b = median.get(("kadra-bpr", queue, rw, kb))
+            f = median.get(("fio", queue, rw, kb))
+            print("%-5d %-10s %5d %9s %9s %9s %7s %9s" % (queue, names[rw], kb, cell(k), cell(b),
+                                                         cell(f), ratio(k, f), ratio(b, f)))
+seconds = defaultdict(list)
+moved = defaultdict(int)
+for line in open(cpu):
+    tool, queue, s, b = line.split()
+    seconds[(tool, int(queue))].append(float(s))
+    moved[(tool, int(queue))] += int(b)
+print()
+print("CPU time (user + system) per GiB moved, all rounds:")
+for queue in queues:
+    parts = []
+    for tool in ("kadra", "kadra-bpr", "fio"):
+        key = (tool, queue)
+        if key not in seconds:
+            continue
+        parts.append("%s %.3f s/GiB" % (tool, sum(seconds[key]) / (moved[key] / 2**30)))
+    print("  queue %-3d %s" % (queue, "   ".join(parts)))
+PY

@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-x86-64 wine64 xvfb xauth imagemagick fonts-liberation
   pciutils pci.ids fio
   libstb-dev libreoffice-writer-nogui poppler-utils fonts-dejavu-core
-  libcairo2-dev nlohmann-json3-dev python3-jsonschema
+  libcairo2-dev libfontconfig-dev nlohmann-json3-dev python3-jsonschema
   msitools wixl zip unzip python3-markdown dpkg-dev man-db x11-utils
 )
 

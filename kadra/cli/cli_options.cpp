@@ -129,7 +129,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options,
             o.quick = a == "--quick";
         } else if (a == "--power-user") {
             o.powerUser = true;
-        } else if ((a == "--log" || a == "--no-log") && o.command != CliCommand::Data) {
+        } else if (a == "--log" || a == "--no-log") {
             o.log = a == "--log";
         } else if (a == "--graph" && o.command != CliCommand::Data) {
             ok = TakeValue(args, i, &o.graphPrefix, error);
@@ -205,6 +205,13 @@ std::string CliUsage() {
 
 bool CheckRunFolder(const std::string& dir, std::string* error) {
     std::error_code failed;
+    if (std::filesystem::is_block_file(dir, failed)) {
+        *error = dir +
+                 " is a block device: the disk and data tests write files into a folder and "
+                 "would destroy the data of a device; kadra file " +
+                 dir + " measures it read-only";
+        return false;
+    }
     if (!std::filesystem::is_directory(dir, failed)) {
         *error = dir + ": " + (failed ? failed.message() : "not a folder");
         return false;

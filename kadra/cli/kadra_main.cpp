@@ -16,9 +16,11 @@
 #include "host.h"
 #include "program_path.h"
 #include "progress_display.h"
+#include "raster_graph_canvas.h"
 #include "report.h"
 #include "result_outputs.h"
 #include "results_text.h"
+#include "rtf_file_log.h"
 #include "run_control.h"
 #include "run_record.h"
 #include "run_state.h"
@@ -40,10 +42,11 @@ void WriteText(const char* text) {
 // Ctrl-C (or SIGTERM) is the stop request of a run: a disk or file test stops after the current
 // block, a data test after the current chunk, and each deletes its files. Further signals
 // during the run repeat the request and never leave the files behind; outside a run they end
-// the program.
+// the program. The log counts as part of the run until it is closed, so that a signal at the
+// very end leaves no half-written document.
 void OnStopSignal(int signal) {
     stopPresses = stopPresses + 1;
-    if (kadra::runState.testRunning || kadra::runState.busy) {
+    if (kadra::runState.testRunning || kadra::runState.busy || kadra::runState.log != nullptr) {
         kadra::runState.abortRequested = 1;
         if (stopPresses == 1) {
             WriteText(progressShown ? "\r\033[K" : "\n");
@@ -99,6 +102,12 @@ int main(int argc, char** argv) {
         std::cerr << "kadra: " << error << "\n";
         return 2;
     }
+    uint32_t physAddress = 0;
+    if (options.bufferPerRequest && ReadPhysAddress(inputs.phys, &physAddress) &&
+        physAddress != 0) {
+        std::cerr << "kadra: --buffer-per-request needs the buffers in main memory (--phys 0)\n";
+        return 2;
+    }
     if (options.command != CliCommand::File && !CheckRunFolder(options.dir, &error)) {
         std::cerr << "kadra: " << error << "\n";
         return 2;
@@ -111,15 +120,21 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    // The engine's host: this machine's files and clock (the defaults), no graph and no log, the
+    // The engine's host: this machine's files and clock (the defaults), the graph and the log, the
     // results text printed at the end, progress and message boxes on the terminal, the run
     // recorded for the result files, and the system's reason on every failure line.
     RunRecord record;
     ProgressDisplay progress(ProgressDisplay::WantedOnStandardError(options.quiet), STDERR_FILENO);
     progressShown = progress.enabled() ? 1 : 0;
+    // The graph drawn off screen, for the RTF log and the curve files of --graph.
+    RasterGraphCanvas graphCanvas(options.graphPrefix);
+    RtfFileLog testLog(graphCanvas);
     Host host;
     host.failureReasons = true;
+    host.graphCanvas = &graphCanvas;
+    host.testLog = &testLog;
     host.calls.blockStarted = [&](const KText& pass, uint32_t blockSize) {
+        graphCanvas.StartCurve(pass, blockSize);
         record.BlockStarted(pass, blockSize);
         progress.BlockStarted(pass, blockSize);
     };

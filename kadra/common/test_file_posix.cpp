@@ -2,6 +2,8 @@
 // sequential hint, io_uring (liburing) for the request queue, statvfs for free space.
 #include <fcntl.h>
 #include <liburing.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/vfs.h>
@@ -180,6 +182,16 @@ class PosixTestFile : public TestFile {
     int fd_;
 };
 
+// Whether uncached transfers of the passes suit the block device: they move multiples of
+// 16 KiB at multiples of 16 KiB into page-aligned memory, which any logical block size up to
+// the page size divides.
+bool DirectTransfersFit(int fd) {
+    int logicalBlock = 0;
+    if (ioctl(fd, BLKSSZGET, &logicalBlock) != 0 || logicalBlock <= 0) return false;
+    const long page = sysconf(_SC_PAGESIZE);
+    return logicalBlock <= page && 16384 % logicalBlock == 0;
+}
+
 class PosixFileSystem : public FileSystem {
   public:
     std::unique_ptr<TestFile> Open(const KText& path, const FileOpenMode& mode,
@@ -201,10 +213,17 @@ class PosixFileSystem : public FileSystem {
             *error = mode.write && errno == ELOOP ? kNotRegularFileError : errno;
             return nullptr;
         }
-        // The name may have been replaced between the look and the open.
-        if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        // The name may have been replaced between the look and the open. Only a file test reads
+        // a block device; nothing ever writes one.
+        if (fstat(fd, &info) != 0 ||
+            !(S_ISREG(info.st_mode) || (!mode.write && S_ISBLK(info.st_mode)))) {
             close(fd);
             *error = kNotRegularFileError;
+            return nullptr;
+        }
+        if (S_ISBLK(info.st_mode) && mode.unbuffered && !DirectTransfersFit(fd)) {
+            close(fd);
+            *error = EINVAL;
             return nullptr;
         }
         fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
@@ -227,10 +246,21 @@ class PosixFileSystem : public FileSystem {
     }
 
     bool FileSize(const KText& path, uint64_t* bytes) override {
+        const std::string name = ToUtf8(path);
         struct stat info {};
-        if (stat(ToUtf8(path).c_str(), &info) != 0) return false;
-        *bytes = static_cast<uint64_t>(info.st_size);
-        return true;
+        if (stat(name.c_str(), &info) != 0) return false;
+        if (!S_ISBLK(info.st_mode)) {
+            *bytes = static_cast<uint64_t>(info.st_size);
+            return true;
+        }
+        // A block device has no size of its own in its attributes: the device tells it.
+        int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) return false;
+        uint64_t size = 0;
+        const bool known = ioctl(fd, BLKGETSIZE64, &size) == 0;
+        close(fd);
+        if (known) *bytes = size;
+        return known;
     }
 
     bool IsRemote(const KText& folder) override {

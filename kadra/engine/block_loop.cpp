@@ -132,8 +132,8 @@ BlockResult AsyncBlockLoop(BlockLoopFrame& frame, const BlockLoopPlan& plan, uin
         ++q.outstanding;
         double noted = clock.NowMs();
         Transfer failure;
-        bool issued =
-            q.backend->Issue(slot, plan.isWrite, offset, frame.buffer, blockSize, &failure);
+        uint8_t* target = frame.requestBuffers ? frame.requestBuffers->slot(slot) : frame.buffer;
+        bool issued = q.backend->Issue(slot, plan.isWrite, offset, target, blockSize, &failure);
         CheckBlockTime(clock.NowMs() - noted, plan.isWrite, blockSize);
         if (!issued) {
             q.slots[slot].busy = 0;

@@ -8,6 +8,7 @@
 #include "interval_timer.h"
 #include "ktext.h"
 #include "test_file.h"
+#include "transfer_buffer.h"
 
 namespace kadra {
 
@@ -46,6 +47,9 @@ struct BlockLoopFrame {
     IntervalTimer& passTimer;
     IntervalTimer& intervalTimer;
     uint32_t& transferCounter;
+    // Queued requests only: with buffers of their own, slot i's request transfers into
+    // requestBuffers->slot(i) rather than into `buffer`.
+    const RequestBuffers* requestBuffers = nullptr;
 };
 
 // One block size with synchronous transfers: only the transfers are timed.

@@ -67,11 +67,13 @@ KText ReportHeader() {
         text += Format("phys. adr. %08x\r\n", static_cast<unsigned>(runState.physAddress));
     else
         text += L"main memory\r\n";
-    if (testSettings.queueLength != 0)
+    if (testSettings.queueLength != 0) {
         text += Format("async. access with command queue len %lu\r\n",
                        static_cast<unsigned long>(testSettings.queueLength));
-    else
+        if (testSettings.bufferPerRequest) text += L"a buffer of its own for every request\r\n";
+    } else {
         text += L"synchronous access\r\n";
+    }
     if (testSettings.osFamily == kOsFamily95) text += L"Measurement INVALID on Win95 !!!\r\n";
     text += L"\r\n";
     text += L"Block | Read Lin | Read Rnd | Write Lin\r\n";

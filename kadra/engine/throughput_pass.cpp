@@ -118,8 +118,17 @@ PassOutcome RunPass(PassKind kind, const KText& path, uint64_t fileSize, uint32_
         return Fail(path + L": no request queue: " + files.ErrorText(error), failureLine);
     }
 
+    RequestBuffers requestBuffers;
+    if (async && testSettings.bufferPerRequest &&
+        !requestBuffers.Acquire(testSettings.queueLength)) {
+        CloseRequestQueue();
+        return Fail(L"memory alloc failed", failureLine);
+    }
     uint32_t transferCounter = 0;
-    BlockLoopFrame frame{*file, buffer.data(), passTimer, intervalTimer, transferCounter};
+    BlockLoopFrame frame{
+        *file,           buffer.data(),
+        passTimer,       intervalTimer,
+        transferCounter, async && testSettings.bufferPerRequest ? &requestBuffers : nullptr};
     BlockLoopPlan plan{info.isWrite, info.random};
     PassOutcome outcome = PassOutcome::Finished;
     for (int k = 0; k < kBlockSizeCount; ++k) {

@@ -51,4 +51,12 @@ void TransferBuffer::Release() {
     data_ = nullptr;
 }
 
+bool RequestBuffers::Acquire(unsigned count) {
+    FreePages(data_, size_);
+    size_ = static_cast<size_t>(count) * kTransferBufferSize;
+    data_ = static_cast<uint8_t*>(AllocatePages(size_));
+    if (data_ == nullptr) size_ = 0;
+    return data_ != nullptr;
+}
+
 }  // namespace kadra

@@ -35,4 +35,26 @@ class TransferBuffer {
     bool mapped_ = false;
 };
 
+// Buffers of their own for the requests of a queue, for a like-for-like comparison with tools
+// that give every request its own memory: `count` page-aligned, zero-filled pieces of
+// kTransferBufferSize bytes in main memory, piece i for slot i.
+class RequestBuffers {
+  public:
+    RequestBuffers() = default;
+    RequestBuffers(const RequestBuffers&) = delete;
+    RequestBuffers& operator=(const RequestBuffers&) = delete;
+    ~RequestBuffers() { FreePages(data_, size_); }
+
+    // False when the memory cannot be had.
+    bool Acquire(unsigned count);
+    // The piece of `slot`; null while none is held.
+    uint8_t* slot(unsigned slot) const {
+        return data_ ? data_ + static_cast<size_t>(slot) * kTransferBufferSize : nullptr;
+    }
+
+  private:
+    uint8_t* data_ = nullptr;
+    size_t size_ = 0;
+};
+
 }  // namespace kadra

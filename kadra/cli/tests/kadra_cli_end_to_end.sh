@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Short runs of the native kadra program on a scratch folder: the three tests, synchronous and
 # queued, stops by SIGINT and SIGTERM, links in the files' places, and the exit status of runs
-# that cannot start.
+# that cannot start. Runs pass --no-log: the log has a test of its own (kadra_log_end_to_end.sh).
 set -euo pipefail
 kadra=$1
 dir=$(mktemp -d "${TMPDIR:-/tmp}/kadra-e2e.XXXXXX")
@@ -10,17 +10,18 @@ ini=$dir/KADRA.INI
 printf '[INIT]\nPOWERUSER=1\n' > "$ini"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-out=$("$kadra" disk --dir "$dir" --size 4 --queue 0 --all-sizes --ini "$ini" --description e2e)
+out=$("$kadra" disk --dir "$dir" --size 4 --queue 0 --all-sizes --no-log --ini "$ini" \
+    --description e2e)
 grep -q '^Disk: e2e$' <<<"$out" || fail "disk header: $out"
 grep -q '^ 2048 | *[0-9]*\.[0-9]  | *[0-9]*\.[0-9]  | *[0-9]*\.[0-9]$' <<<"$out" || fail "disk row: $out"
 [[ $out != *$'\r'* ]] || fail "CR in output"
 [ ! -e "$dir/KADRA.TMP" ] || fail "temporary file left"
 
-out=$("$kadra" disk --dir "$dir" --size 4 --queue 10 --quick --buffered --ini "$ini")
+out=$("$kadra" disk --dir "$dir" --size 4 --queue 10 --quick --buffered --no-log --ini "$ini")
 grep -q 'async. access with command queue len 10' <<<"$out" || fail "queued disk: $out"
 
 head -c 5000000 /dev/zero > "$dir/user.dat"
-out=$("$kadra" file "$dir/user.dat" --queue 4 --all-sizes --ini "$ini")
+out=$("$kadra" file "$dir/user.dat" --queue 4 --all-sizes --no-log --ini "$ini")
 grep -q '^Disk: user.dat$' <<<"$out" || fail "file test: $out"
 grep -q '^4 MB file' <<<"$out" || fail "file size: $out"
 [ -e "$dir/user.dat" ] || fail "user's file deleted"
@@ -32,9 +33,9 @@ out=$("$kadra" data --dir "$dir" --size 4 --ini "$ini")
 set +e
 "$kadra" file "$dir/missing" --ini "$ini" > "$dir/out.txt"
 status=$?
-"$kadra" disk --dir "$dir" --size 99999999 --ini "$ini" > "$dir/full.txt"
+"$kadra" disk --dir "$dir" --size 99999999 --no-log --ini "$ini" > "$dir/full.txt"
 full=$?
-"$kadra" disk --dir "$dir" --size 64 --queue 0 --all-sizes --ini "$ini" > "$dir/stop.txt" &
+"$kadra" disk --dir "$dir" --size 64 --queue 0 --all-sizes --no-log --ini "$ini" > "$dir/stop.txt" &
 pid=$!
 for _ in $(seq 1 100); do [ -e "$dir/KADRA.TMP" ] && break; sleep 0.05; done
 kill -INT $pid
@@ -51,7 +52,7 @@ printf 'precious' > "$dir/victim.bin"
 ln -s ../victim.bin "$dir/w/KADRA.TMP"
 ln -s ../victim.bin "$dir/w/verify1.TMP"
 set +e
-out=$("$kadra" disk --dir "$dir/w" --size 4 --ini "$ini")
+out=$("$kadra" disk --dir "$dir/w" --size 4 --no-log --ini "$ini")
 linked=$?
 dout=$("$kadra" data --dir "$dir/w" --size 4 --ini "$ini")
 dlinked=$?

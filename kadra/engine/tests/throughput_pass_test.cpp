@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <set>
 
 #include "block_loop.h"
@@ -208,6 +209,38 @@ TEST_F(ThroughputPassTest, StopEndsThePassAfterTheCurrentBlock) {
     EXPECT_EQ(TransfersOf(65536, false), 4u);
     EXPECT_GT(resultTable.readLinear[1], 0.0);
     EXPECT_EQ(resultTable.readLinear[2], 0.0);
+}
+
+TEST_F(ThroughputPassTest, QueuedRequestsShareTheBufferOrHaveOneEachOnRequest) {
+    testSettings.quick = 1;
+    testSettings.queueLength = 10;
+    files.files[kPath].assign(kSize, 0);
+    for (int perRequest : {0, 1}) {
+        testSettings.bufferPerRequest = perRequest;
+        std::map<unsigned, std::set<uint8_t*>> buffersBySlot;
+        files.onTransfer = [&](FakeTransfer& t) {
+            if (t.queued) buffersBySlot[t.slot].insert(t.data);
+        };
+        ASSERT_EQ(ReadLinearPass(kPath, kSize, 0), PassOutcome::Finished) << perRequest;
+        std::set<uint8_t*> all;
+        for (const auto& [slot, buffers] : buffersBySlot) {
+            EXPECT_EQ(buffers.size(), 1u) << "slot " << slot << " keeps its buffer";
+            all.insert(buffers.begin(), buffers.end());
+        }
+        ASSERT_EQ(buffersBySlot.size(), 10u) << "every slot was used";
+        EXPECT_EQ(all.size(), perRequest ? 10u : 1u) << perRequest;
+        if (perRequest) {
+            for (uint8_t* a : all) {
+                for (uint8_t* b : all) {
+                    if (a < b) {
+                        EXPECT_GE(b - a, static_cast<ptrdiff_t>(kTransferBufferSize));
+                    }
+                }
+            }
+        }
+        EXPECT_EQ(ResultsText().find(L"a buffer of its own for every request") != KText::npos,
+                  perRequest == 1);
+    }
 }
 
 TEST_F(ThroughputPassTest, PhysicalWindowIsTheBufferOrTheLineTellsItIsMissing) {

@@ -1,0 +1,93 @@
+#include "cairo_picture.h"
+
+#include <fontconfig/fontconfig.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "rtf_writer.h"
+
+namespace kadra {
+namespace {
+
+struct PngStream {
+    std::FILE* file = nullptr;
+    int error = 0;  // errno of the first failed write
+};
+
+cairo_status_t WritePngBytes(void* closure, const unsigned char* data, unsigned int length) {
+    auto* stream = static_cast<PngStream*>(closure);
+    if (std::fwrite(data, 1, length, stream->file) != length) {
+        if (stream->error == 0) stream->error = errno != 0 ? errno : EIO;
+        return CAIRO_STATUS_WRITE_ERROR;
+    }
+    return CAIRO_STATUS_SUCCESS;
+}
+
+// cairo and fontconfig keep the fonts they loaded until the process ends. Destroyed after every
+// surface (it is made before the first one), it releases them.
+struct FontCacheRelease {
+    ~FontCacheRelease() {
+        cairo_debug_reset_static_data();
+        FcFini();
+    }
+};
+
+}  // namespace
+
+CairoSurface MakeRgbSurface(int width, int height) {
+    static FontCacheRelease release;
+    return CairoSurface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
+}
+
+DibPicture DibOfSurface(cairo_surface_t* surface) {
+    DibPicture picture;
+    if (!surface || cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE) return picture;
+    cairo_surface_flush(surface);
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    const int width = cairo_image_surface_get_width(surface);
+    const int height = cairo_image_surface_get_height(surface);
+    if (!data || width <= 0 || height <= 0) return picture;
+    const int stride = cairo_image_surface_get_stride(surface);
+    const std::size_t dibStride = pelmou::DibStride(width, 32);
+    picture.width = width;
+    picture.height = height;
+    picture.rows.assign(dibStride * static_cast<std::size_t>(height), 0);
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* source = data + static_cast<std::size_t>(y) * stride;
+        uint8_t* target = picture.rows.data() + static_cast<std::size_t>(y) * dibStride;
+        for (int x = 0; x < width; ++x) {
+            // cairo keeps a pixel as a native 32-bit word 0x00RRGGBB.
+            uint32_t pixel;
+            std::memcpy(&pixel, source + 4 * x, sizeof pixel);
+            target[4 * x] = static_cast<uint8_t>(pixel);
+            target[4 * x + 1] = static_cast<uint8_t>(pixel >> 8);
+            target[4 * x + 2] = static_cast<uint8_t>(pixel >> 16);
+        }
+    }
+    return picture;
+}
+
+bool WritePngFile(cairo_surface_t* surface, const std::string& path, std::string* reason) {
+    PngStream stream;
+    errno = 0;
+    stream.file = std::fopen(path.c_str(), "wb");
+    if (!stream.file) {
+        if (reason) *reason = std::strerror(errno != 0 ? errno : EIO);
+        return false;
+    }
+    const cairo_status_t status =
+        cairo_surface_write_to_png_stream(surface, WritePngBytes, &stream);
+    errno = 0;
+    const bool closed = std::fclose(stream.file) == 0;
+    if (!closed && stream.error == 0) stream.error = errno != 0 ? errno : EIO;
+    if (status == CAIRO_STATUS_SUCCESS && closed) return true;
+    if (reason) {
+        *reason = stream.error != 0 ? std::strerror(stream.error) : cairo_status_to_string(status);
+    }
+    std::remove(path.c_str());
+    return false;
+}
+
+}  // namespace kadra
