@@ -154,16 +154,21 @@ notfolder=$?
 isfolder=$?
 "$kadra" disk --dir "$run" --size 4 --no-log --ini "$ini" --json - --csv - > /dev/null 2>> "$dir/bad.txt"
 bothout=$?
+"$kadra" disk --dir "$run" --size 4 --no-log --ini "$ini" --json "$dir/same" --csv "$dir/./same" \
+    > /dev/null 2>> "$dir/bad.txt"
+same=$?
 set -e
-[ $nofolder -eq 2 ] && [ $notfolder -eq 2 ] && [ $isfolder -eq 2 ] && [ $bothout -eq 2 ] ||
-    fail "bad result paths: $nofolder $notfolder $isfolder $bothout"
+[ $nofolder -eq 2 ] && [ $notfolder -eq 2 ] && [ $isfolder -eq 2 ] && [ $bothout -eq 2 ] &&
+    [ $same -eq 2 ] || fail "bad result paths: $nofolder $notfolder $isfolder $bothout $same"
 grep -q -- "--json $dir/missing/r.json: No such file or directory" "$dir/bad.txt" &&
     grep -q -- "--csv $dir/r.json/r.csv: Not a directory" "$dir/bad.txt" &&
     grep -q -- "--json $run: is a folder" "$dir/bad.txt" &&
-    grep -q -- "--json and --csv cannot both write to standard output" "$dir/bad.txt" ||
+    grep -q -- "--json and --csv cannot both write to standard output" "$dir/bad.txt" &&
+    grep -q -- "--json and --csv name the same file: $dir/same" "$dir/bad.txt" ||
     fail "messages: $(cat "$dir/bad.txt")"
 [ ! -s "$dir/out.txt" ] || fail "a run started: $(cat "$dir/out.txt")"
 [ -z "$(ls -A "$run")" ] || fail "files created in the run folder: $(ls -A "$run")"
+[ ! -e "$dir/same" ] || fail "a result file of a run that did not start"
 
 # A run that does not start (too little free space) leaves no result file.
 set +e
