@@ -1,5 +1,7 @@
 #include "result_outputs.h"
 
+#include <signal.h>
+
 #include <filesystem>
 #include <ostream>
 
@@ -51,6 +53,14 @@ bool ResultOutputs::useStandardOutput() const {
 }
 
 bool ResultOutputs::Write(const RunRecord& record, std::ostream& errors) {
+    // A stop signal now would end the program between a file and its rename and leave the
+    // temporary file behind: it waits until both files are in place.
+    sigset_t stops;
+    sigset_t previous;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGTERM);
+    sigprocmask(SIG_BLOCK, &stops, &previous);
     bool ok = true;
     std::string error;
     if (json_.isOpen() && !json_.Commit(ResultsJsonText(record), &error)) {
@@ -61,6 +71,7 @@ bool ResultOutputs::Write(const RunRecord& record, std::ostream& errors) {
         errors << "kadra: --csv " << error << "\n";
         ok = false;
     }
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
     return ok;
 }
 
