@@ -17,7 +17,6 @@
 #include "program_path.h"
 #include "progress_display.h"
 #include "raster_graph_canvas.h"
-#include "report.h"
 #include "result_outputs.h"
 #include "results_text.h"
 #include "rtf_file_log.h"
@@ -181,12 +180,7 @@ int main(int argc, char** argv) {
     (outputs.useStandardOutput() ? std::cerr : std::cout)
         << ResultsForTerminal(ResultsText()) << std::flush;
     int status = ExitStatus(outcome);
-    if (outcome == RunOutcome::NotStarted || outcome == RunOutcome::Refused) {
-        outputs.Discard();
-        return status;
-    }
-    record.Finish(outcome, SettingsOfRun(options), EvaluateRun(), ResultsAsUtf8Lines(ResultsText()),
-                  runState.hangCount);
-    if (!outputs.Write(record, std::cerr) && status == 0) status = 1;
+    // A result file that cannot be written fails a run that completed.
+    if (!outputs.Finish(outcome, options, &record, std::cerr) && status == 0) status = 1;
     return status;
 }

@@ -6,8 +6,11 @@
 #include <ostream>
 
 #include "cli_options.h"
+#include "report.h"
 #include "results_csv.h"
 #include "results_json.h"
+#include "results_text.h"
+#include "run_state.h"
 #include "test_settings.h"
 
 namespace kadra {
@@ -78,6 +81,17 @@ bool ResultOutputs::Write(const RunRecord& record, std::ostream& errors) {
 void ResultOutputs::Discard() {
     json_.Discard();
     csv_.Discard();
+}
+
+bool ResultOutputs::Finish(RunOutcome outcome, const CliOptions& options, RunRecord* record,
+                           std::ostream& errors) {
+    if (outcome == RunOutcome::NotStarted || outcome == RunOutcome::Refused) {
+        Discard();
+        return true;
+    }
+    record->Finish(outcome, SettingsOfRun(options), EvaluateRun(),
+                   ResultsAsUtf8Lines(ResultsText()), runState.hangCount);
+    return Write(*record, errors);
 }
 
 std::string RunTestFilePath(const CliOptions& options) {

@@ -30,6 +30,12 @@ class ResultOutputs {
     // The run did not start: the paths stay as they were.
     void Discard();
 
+    // After the run: for one that started, completes the record from the run's records (settings
+    // of `options`, usage and verdict, results text, hang count) and writes it; for one that did
+    // not, discards. False when a file could not be written (told on `errors`).
+    bool Finish(RunOutcome outcome, const CliOptions& options, RunRecord* record,
+                std::ostream& errors);
+
   private:
     ResultFile json_;
     ResultFile csv_;
