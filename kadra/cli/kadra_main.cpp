@@ -38,11 +38,11 @@ void WriteText(const char* text) {
     (void)ignored;
 }
 
-// Ctrl-C (or SIGTERM) is the stop request of a run: a disk or file test stops after the current
-// block, a data test after the current chunk, and each deletes its files. Further signals
-// during the run repeat the request and never leave the files behind; outside a run they end
-// the program. The log counts as part of the run until it is closed, so that a signal at the
-// very end leaves no half-written document.
+// Ctrl-C (or SIGTERM, or SIGHUP when the terminal closes) is the stop request of a run: a disk or
+// file test stops after the current block, a data test after the current chunk, and each deletes
+// its files. Further signals during the run repeat the request and never leave the files behind;
+// outside a run they end the program. The log counts as part of the run until it is closed, so that
+// a signal at the very end leaves no half-written document.
 void OnStopSignal(int signal) {
     stopPresses = stopPresses + 1;
     if (kadra::runState.testRunning || kadra::runState.busy || kadra::runState.log != nullptr) {
@@ -160,6 +160,7 @@ int main(int argc, char** argv) {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
 
     RunOutcome outcome;
     switch (options.command) {

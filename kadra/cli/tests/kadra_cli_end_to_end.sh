@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Short runs of the native kadra program on a scratch folder: the three tests, synchronous and
-# queued, stops by SIGINT and SIGTERM, links in the files' places, and the exit status of runs
+# queued, stops by SIGINT, SIGTERM and SIGHUP, links in the files' places, and the exit status of runs
 # that cannot start. Runs pass --no-log: the log has a test of its own (kadra_log_end_to_end.sh).
 set -euo pipefail
 kadra=$1
@@ -65,13 +65,14 @@ set -e
     fail "data test link refused: $dlinked $dout"
 rm -r "$dir/w"
 
-# SIGTERM, twice, during the data test: it stops at the next chunk and deletes both files.
+# SIGTERM and then SIGHUP (the terminal closed) during the data test: it stops at the next chunk
+# and deletes both files.
 "$kadra" data --dir "$dir" --size 256 --ini "$ini" > "$dir/data-stop.txt" &
 pid=$!
 for _ in $(seq 1 200); do [ -e "$dir/verify1.TMP" ] && break; sleep 0.05; done
 set +e
 kill -TERM $pid
-kill -TERM $pid
+kill -HUP $pid
 wait $pid
 dstopped=$?
 set -e
