@@ -187,6 +187,9 @@ TEST(WindowsMachineScan, ListsAsTheDumpOfItsImagesDoes) {
     EXPECT_EQ(ListingOfInstalledMachine(dumpTree, dumpList), listing);
     tvk::InstallMachine(nullptr);
 
+#ifdef _WIN32
+    GTEST_SKIP() << "lspci runs natively only";
+#else
     // lspci, the peer, names the same functions with the same identifiers.
     const char lspci[] = "/usr/bin/lspci";
     if (std::FILE* probe = std::fopen(lspci, "r")) {
@@ -218,6 +221,7 @@ TEST(WindowsMachineScan, ListsAsTheDumpOfItsImagesDoes) {
         fromBexa.insert(key);
     }
     EXPECT_EQ(fromBexa, fromLspci);
+#endif
 }
 
 }  // namespace
