@@ -2,7 +2,8 @@
 # Sets up, builds and runs the main job: the native programs on this machine.
 #   Bexa: the PCI bus of this machine (live, through sysfs; the embedded simulated machine
 #         where there is none), named from an ID file made from the public PCI ID list.
-#   Kadra: a short disk test in the current folder.
+#   Kadra: a short disk test in the current folder, with its RTF log there and its results as
+#          JSON in build/native.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 here=$PWD
@@ -37,5 +38,8 @@ echo "== bexa memmap and bexa irq: this machine ($machine)"
 if [ -x "$bin/kadra" ]; then
   echo
   echo "== kadra disk: a short disk test in $here"
-  "$bin/kadra" disk --dir "$here" --size 64 --quick --description "main job"
+  "$bin/kadra" disk --dir "$here" --size 64 --quick --description "main job" \
+    --json "$root/build/native/kadra-main-job.json"
+  echo "(the RTF log: $here/kadra main job.rtf; the results as JSON:" \
+    "$root/build/native/kadra-main-job.json)"
 fi
