@@ -4,6 +4,7 @@
 // io_uring, test_file_win32.cpp with CreateFileW and OVERLAPPED) and a fake for the tests.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -47,6 +48,14 @@ class RequestQueueBackend {
     // Waits without time-out until a request of one of the first `slots` slots has completed
     // (returns at once when one has completed and was not polled yet).
     virtual void WaitAny(unsigned slots) = 0;
+    // Names the memory the requests will transfer into or from, so that the backend can map it
+    // once rather than at every request (io_uring: a registered buffer). Requests may still
+    // name other memory; a backend that cannot prepare it goes on without. Call it while no
+    // request is in flight.
+    virtual void PrepareBuffer(void* buffer, size_t length) {
+        (void)buffer;
+        (void)length;
+    }
 };
 
 class TestFile {

@@ -41,7 +41,23 @@ class UringQueue : public RequestQueueBackend {
         int result = io_uring_queue_init(64, &ring_, 0);
         if (result < 0) return -result;
         ready_ = true;
+        // A registered file spares the kernel looking the descriptor up at every request.
+        fixedFile_ = io_uring_register_files(&ring_, &fd_, 1) == 0;
         return 0;
+    }
+
+    // A registered buffer is pinned once instead of at every request. It counts against the
+    // locked-memory limit; where that is too small, requests go on with plain reads and writes.
+    void PrepareBuffer(void* buffer, size_t length) override {
+        if (bufferLength_ != 0) {
+            io_uring_unregister_buffers(&ring_);
+            bufferLength_ = 0;
+        }
+        iovec range{buffer, length};
+        if (io_uring_register_buffers(&ring_, &range, 1) == 0) {
+            bufferStart_ = static_cast<uint8_t*>(buffer);
+            bufferLength_ = length;
+        }
     }
 
     bool Issue(unsigned slot, bool write, uint64_t offset, void* buffer, uint32_t length,
@@ -55,11 +71,19 @@ class UringQueue : public RequestQueueBackend {
             *failure = {0, EBUSY};
             return false;
         }
-        if (write) {
-            io_uring_prep_write(sqe, fd_, buffer, length, offset);
+        const int fd = fixedFile_ ? 0 : fd_;
+        if (InPreparedBuffer(buffer, length)) {
+            if (write) {
+                io_uring_prep_write_fixed(sqe, fd, buffer, length, offset, 0);
+            } else {
+                io_uring_prep_read_fixed(sqe, fd, buffer, length, offset, 0);
+            }
+        } else if (write) {
+            io_uring_prep_write(sqe, fd, buffer, length, offset);
         } else {
-            io_uring_prep_read(sqe, fd_, buffer, length, offset);
+            io_uring_prep_read(sqe, fd, buffer, length, offset);
         }
+        if (fixedFile_) sqe->flags |= IOSQE_FIXED_FILE;
         io_uring_sqe_set_data64(sqe, slot);
         int submitted;
         do {
@@ -94,6 +118,12 @@ class UringQueue : public RequestQueueBackend {
         bool done = false;
         Transfer result;
     };
+
+    bool InPreparedBuffer(const void* buffer, uint32_t length) const {
+        const auto* start = static_cast<const uint8_t*>(buffer);
+        return bufferLength_ != 0 && start >= bufferStart_ &&
+               static_cast<size_t>(start - bufferStart_) + length <= bufferLength_;
+    }
 
     unsigned InFlight() const {
         unsigned count = 0;
@@ -138,6 +168,9 @@ class UringQueue : public RequestQueueBackend {
 
     int fd_;
     bool ready_ = false;
+    bool fixedFile_ = false;
+    uint8_t* bufferStart_ = nullptr;
+    size_t bufferLength_ = 0;
     io_uring ring_{};
     std::array<SlotState, kMaxSlots> state_{};
 };

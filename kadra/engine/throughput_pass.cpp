@@ -124,6 +124,16 @@ PassOutcome RunPass(PassKind kind, const KText& path, uint64_t fileSize, uint32_
         CloseRequestQueue();
         return Fail(L"memory alloc failed", failureLine);
     }
+    if (async) {
+        // The memory every request of the pass transfers into or from.
+        if (testSettings.bufferPerRequest) {
+            requestQueue.backend->PrepareBuffer(
+                requestBuffers.slot(0),
+                static_cast<size_t>(testSettings.queueLength) * kTransferBufferSize);
+        } else {
+            requestQueue.backend->PrepareBuffer(buffer.data(), kTransferBufferSize);
+        }
+    }
     uint32_t transferCounter = 0;
     BlockLoopFrame frame{
         *file,           buffer.data(),
