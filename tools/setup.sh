@@ -7,10 +7,10 @@ packages=(
   cmake ninja-build g++ python3 clang clang-format libclang-rt-14-dev
   libgtest-dev googletest liburing-dev
   g++-mingw-w64-x86-64 wine64 xvfb xauth imagemagick fonts-liberation
-  pciutils pci.ids fio
+  pciutils pci.ids fio time
   libstb-dev libreoffice-writer-nogui poppler-utils fonts-dejavu-core
   libcairo2-dev libfontconfig-dev nlohmann-json3-dev python3-jsonschema
-  msitools wixl zip unzip python3-markdown dpkg-dev man-db x11-utils
+  msitools wixl zip unzip python3-markdown dpkg-dev man-db x11-utils xdotool
 )
 
 missing=()
