@@ -33,6 +33,11 @@ class UringQueue : public RequestQueueBackend {
         while (InFlight() > 0) {
             if (!WaitForCompletion()) break;
         }
+        // The ring is torn down in the background after it is closed; what it still holds
+        // registered would stay referenced until then: the file (and with it the space of a
+        // deleted test file) and the pinned buffer. Both are given back here, at once.
+        if (bufferLength_ != 0) io_uring_unregister_buffers(&ring_);
+        if (fixedFile_) io_uring_unregister_files(&ring_);
         io_uring_queue_exit(&ring_);
     }
 

@@ -5,6 +5,11 @@
 #include <cstring>
 #include <filesystem>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 #include "kadra_test_support.h"
 #include "test_file.h"
 #include "transfer_buffer.h"
@@ -178,6 +183,43 @@ TEST_P(SystemFileModeTest, QueuedRequestsCompleteInTheirSlots) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BufferedAndUnbuffered, SystemFileModeTest, ::testing::Bool());
+
+#ifndef _WIN32
+// Once the queue and the file are closed, nothing holds the file open any more: a deleted test
+// file gives its space back at once, and the next run finds it free. (A ring that still held a
+// registered file kept it open until the kernel tore the ring down, seconds later.)
+TEST_P(SystemFileModeTest, AClosedQueueLeavesTheFileOpenNowhere) {
+    ScratchFolder folder;
+    FileSystem& files = SystemFileSystem();
+    const KText path = folder.File("held.tmp");
+    Pages block(kBlock);
+    FileOpenMode mode;
+    mode.unbuffered = GetParam();
+    mode.overlapped = true;
+    mode.write = true;
+    int error = 0;
+    {
+        auto file = files.Open(path, mode, &error);
+        ASSERT_TRUE(file);
+        auto queue = file->OpenQueue(1, &error);
+        ASSERT_TRUE(queue);
+        queue->PrepareBuffer(block.data, kBlock);
+        Transfer result;
+        ASSERT_TRUE(queue->Issue(0, true, 0, block.data, kBlock, &result));
+        queue->WaitAny(1);
+        ASSERT_TRUE(queue->Poll(0, &result));
+        EXPECT_EQ(result.bytes, kBlock);
+    }
+    // A write lease is granted only while no other open file description refers to the file.
+    const int fd = open(ToUtf8(path).c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    const int lease = fcntl(fd, F_SETLEASE, F_WRLCK);
+    const int leaseError = errno;
+    close(fd);
+    if (lease != 0 && leaseError == EINVAL) GTEST_SKIP() << "no leases on this file system";
+    EXPECT_EQ(lease, 0) << "the file is still open elsewhere: " << std::strerror(leaseError);
+}
+#endif
 
 TEST(SystemFileTest, ReportsMissingFilesAndFreeSpace) {
     ScratchFolder folder;
