@@ -50,8 +50,10 @@ std::string CsvField(const std::string& text) {
 
 std::string ResultsCsvText(const RunRecord& record) {
     std::string out;
-    for (size_t i = 0; i < std::size(kResultsCsvColumns); ++i)
-        out += (i == 0 ? "" : ",") + std::string(kResultsCsvColumns[i]);
+    for (size_t i = 0; i < std::size(kResultsCsvColumns); ++i) {
+        if (i != 0) out += ',';
+        out += kResultsCsvColumns[i];
+    }
     out += "\r\n";
     const RunSettings& s = record.settings();
     const std::string run = CsvField(OutcomeName(record.outcome())) + "," + CsvField(s.command) +
