@@ -41,6 +41,19 @@ CairoSurface MakeRgbSurface(int width, int height) {
     return CairoSurface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
 }
 
+void SetTextFont(cairo_t* cr, const char* face, bool bold, double pixels, bool smoothed) {
+    cairo_select_font_face(cr, face, CAIRO_FONT_SLANT_NORMAL,
+                           bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, pixels);
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_antialias(options,
+                                     smoothed ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_FULL);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
+    cairo_set_font_options(cr, options);
+    cairo_font_options_destroy(options);
+}
+
 DibPicture DibOfSurface(cairo_surface_t* surface) {
     DibPicture picture;
     if (!surface || cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE) return picture;

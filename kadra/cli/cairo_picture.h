@@ -24,6 +24,10 @@ using CairoContext = std::unique_ptr<cairo_t, CairoContextDeleter>;
 // it fills are given back when the program ends, so that a leak checker sees a clean end.
 CairoSurface MakeRgbSurface(int width, int height);
 
+// Selects the font for the context's texts: a face, normal or bold, its size in pixels, fully
+// hinted, and smoothed or not.
+void SetTextFont(cairo_t* cr, const char* face, bool bold, double pixels, bool smoothed);
+
 // A picture as the rows of a 32-bit DIB: top row first, each pixel blue, green, red and an
 // unused zero byte, every row padded to pelmou::DibStride(width, 32).
 struct DibPicture {

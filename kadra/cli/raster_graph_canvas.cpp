@@ -58,14 +58,7 @@ RasterGraphCanvas::RasterGraphCanvas(std::string pngPrefix, std::ostream& warnin
       context_(cairo_create(surface_.get())) {
     cairo_t* cr = context_.get();
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
-    cairo_select_font_face(cr, kGraphFont, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
-    cairo_set_font_size(cr, kGraphFontPixels);
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_NONE);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_FULL);
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
-    cairo_set_font_options(cr, options);
-    cairo_font_options_destroy(options);
+    SetTextFont(cr, kGraphFont, true, kGraphFontPixels, false);
     cairo_set_source_rgb(cr, 0, 0, 0);
     cairo_paint(cr);
 }

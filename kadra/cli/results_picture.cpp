@@ -31,14 +31,7 @@ std::vector<std::string> SplitLines(const KText& text) {
 }
 
 void SetBoxFont(cairo_t* cr) {
-    cairo_select_font_face(cr, kBoxFont, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr, kBoxFontPixels);
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_FULL);
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
-    cairo_set_font_options(cr, options);
-    cairo_font_options_destroy(options);
+    SetTextFont(cr, kBoxFont, false, kBoxFontPixels, true);
 }
 
 }  // namespace
