@@ -363,10 +363,8 @@ uint8_t* SimMachine::PortAt(uint32_t port) {
 
 bool SimMachine::StoreMemory(uint64_t address, const uint8_t* bytes, size_t count) {
     if (count == 0) return false;
-    uint8_t* target = MemoryAt(address, count);
-    if (!target) return false;
-    std::memcpy(target, bytes, count);
-    return true;
+    const MemoryPlace place = FindMemory(address, count);
+    return place.memory && place.memory->Store(place.offset, bytes, count);
 }
 
 bool SimMachine::FillRange(uint64_t address, uint64_t length, uint8_t value) {

@@ -67,6 +67,8 @@ class SimMachine : public Machine {
     // Writes bytes into memory that lies entirely inside one memory BAR region (at the BAR's
     // current address) or RAM region; false otherwise. Memory behind a BAR is simulated for
     // BARs of up to 4G; a larger 64-bit BAR sizes and decodes, but has no memory behind it.
+    // Stores and fills over memory nothing has mapped yet take no memory: they are noted,
+    // and the memory takes them when it is first mapped (sparse_memory.h).
     bool StoreMemory(uint64_t address, const uint8_t* bytes, size_t count);
     bool FillRange(uint64_t address, uint64_t length, uint8_t value);
     // Writes bytes into the registers behind one I/O BAR; false unless all lie inside it.
