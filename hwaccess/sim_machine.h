@@ -15,10 +15,12 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "decode_index.h"
 #include "machine.h"
 #include "sparse_memory.h"
 
@@ -112,8 +114,8 @@ class SimMachine : public Machine {
 
   private:
     struct Function;
-    struct Ram;
-    // Where a range of bus addresses lies: in which region's memory, at which offset.
+    // Where a range of bus addresses or ports lies: in which region's memory (or which I/O
+    // BAR's registers), at which offset.
     struct MemoryPlace {
         SparseMemory* memory = nullptr;
         uint64_t offset = 0;
@@ -127,14 +129,23 @@ class SimMachine : public Machine {
     static bool SetBarMasks(Function& f, const FunctionImage& image, std::string& error);
     static bool SetRomMask(Function& f, const FunctionImage& image, std::string& error);
     void UpdateReset();
+    // Rebuilds the decode indexes when a function was added, a BAR moved or a bus went into or
+    // out of reset since they were built.
+    void RefreshDecoders() const;
+    // The first memory BAR (in the order functions were added) that holds the whole range,
+    // else the RAM region that does.
     MemoryPlace FindMemory(uint64_t address, uint64_t length) const;
     uint8_t* MemoryAt(uint64_t address, uint64_t length);
-    uint8_t* PortAt(uint32_t port);
+    // The register behind a port: of the first I/O BAR that decodes it.
+    MemoryPlace FindPort(uint32_t port) const;
 
     std::vector<std::unique_ptr<Function>> functions_;
     std::vector<int32_t> slots_;  // (bus << 8 | devfn) -> index in functions_, -1 = empty
-    std::vector<std::unique_ptr<Ram>> ram_;
+    std::map<uint32_t, std::unique_ptr<SparseMemory>> ram_;  // by address, not overlapping
     std::array<bool, 256> busInReset_{};
+    mutable bool decodersStale_ = true;
+    mutable DecodeIndex memoryDecoders_;
+    mutable DecodeIndex portDecoders_;
     uint64_t reads_ = 0;
     uint64_t writes_ = 0;
     bool logging_ = false;
