@@ -236,7 +236,8 @@ bool SimMachine::AddFunction(const FunctionImage& image, std::string& error) {
     slots_[size_t(f->bus) << 8 | size_t(f->device) << 3 | f->function] = int32_t(functions_.size());
     functions_.push_back(std::move(f));
     decodersStale_ = true;
-    UpdateReset();
+    const Function& added = *functions_.back();
+    if (IsBridgeType(added.headerType) && (added.config[0x3E] & 0x40)) HoldBusesOf(added);
     return true;
 }
 
@@ -267,12 +268,18 @@ void SimMachine::UpdateReset() {
     // Buses newly held in reset get their functions restored to power-on; restoring a bridge
     // may change which buses are held, so repeat until nothing is added.
     for (int guard = 0; guard < 300; ++guard) {
-        std::array<bool, 256> next{};
+        // +1 where a held range of buses begins, -1 past its end.
+        std::array<int, 257> edges{};
         for (const auto& f : functions_) {
             if (!IsBridgeType(f->headerType) || !(f->config[0x3E] & 0x40)) continue;
-            for (int b = f->config[0x19]; b <= f->config[0x1A]; ++b)
-                next[size_t(b)] = true;
+            if (f->config[0x19] > f->config[0x1A]) continue;
+            ++edges[f->config[0x19]];
+            --edges[size_t(f->config[0x1A]) + 1];
         }
+        std::array<bool, 256> next{};
+        int holding = 0;
+        for (size_t b = 0; b < 256; ++b)
+            next[b] = (holding += edges[b]) > 0;
         bool added = false;
         for (const auto& f : functions_) {
             if (next[f->bus] && !busInReset_[f->bus]) {
@@ -284,6 +291,27 @@ void SimMachine::UpdateReset() {
         busInReset_ = next;
         if (!added) return;
     }
+}
+
+// A bridge added with its reset asserted holds its buses too. The functions already on them
+// are at power-on unless written since they were added; only then is the whole picture redone.
+void SimMachine::HoldBusesOf(const Function& bridge) {
+    bool restored = false;
+    for (int b = bridge.config[0x19]; b <= bridge.config[0x1A]; ++b) {
+        if (busInReset_[size_t(b)]) continue;
+        busInReset_[size_t(b)] = true;
+        decodersStale_ = true;
+        for (size_t devfn = 0; devfn < 256; ++devfn) {
+            const int32_t index = slots_[size_t(b) << 8 | devfn];
+            if (index < 0) continue;
+            Function& f = *functions_[size_t(index)];
+            if (f.config != f.powerOn) {
+                f.config = f.powerOn;
+                restored = true;
+            }
+        }
+    }
+    if (restored) UpdateReset();
 }
 
 bool SimMachine::ReadConfig(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset,

@@ -129,6 +129,7 @@ class SimMachine : public Machine {
     static bool SetBarMasks(Function& f, const FunctionImage& image, std::string& error);
     static bool SetRomMask(Function& f, const FunctionImage& image, std::string& error);
     void UpdateReset();
+    void HoldBusesOf(const Function& bridge);
     // Rebuilds the decode indexes when a function was added, a BAR moved or a bus went into or
     // out of reset since they were built.
     void RefreshDecoders() const;

@@ -184,6 +184,46 @@ TEST(SimBridgeReset, SecondaryBusResetRestoresEverythingBehindTheBridge) {
     EXPECT_EQ(sim->WriteLog(), expected);
 }
 
+// A bridge whose power-on image asserts the reset holds its buses from the moment it is added,
+// whether the functions behind it come before or after it; a function written before the
+// bridge came returns to its power-on image.
+TEST(SimBridgeReset, BridgesAssertingResetHoldTheirBusesAsTheyAreAdded) {
+    FunctionImage top = test::Bridge(0, 1, 0, 1, 3);
+    top.config[0x3E] = 0x40;
+    FunctionImage nested = test::Bridge(1, 0, 0, 2, 2);
+    nested.config[0x3E] = 0x40;
+    const FunctionImage onBus1 = Function(1, 1, 0, 0x14F1, 0x8800);
+    const FunctionImage onBus2 = Function(2, 4, 0, 0x1131, 0x7134);
+    const FunctionImage beside = Function(0, 2, 0, 0x8086, 0x2582);
+    const std::vector<std::vector<FunctionImage>> orders = {
+        {top, nested, onBus1, onBus2, beside},
+        {onBus2, onBus1, beside, nested, top},
+        {onBus1, top, onBus2, nested, beside},
+    };
+    for (size_t order = 0; order < orders.size(); ++order) {
+        SCOPED_TRACE("order " + std::to_string(order));
+        auto sim = Machine(orders[order]);
+        const bool held[] = {false, true, true, true, false};
+        for (int bus = 0; bus < 5; ++bus)
+            EXPECT_EQ(sim->BusInReset(uint8_t(bus)), held[bus]) << "bus " << bus;
+        EXPECT_EQ(Read(*sim, 1, 1, 0, 0), 0xFFFFFFFFu);
+        EXPECT_EQ(Read(*sim, 0, 2, 0, 0), 0x25828086u);
+        sim->WriteConfig(0, 1, 0, 0x3C, 0);  // the top bridge lets go: the nested one holds bus 2
+        EXPECT_FALSE(sim->BusInReset(1));
+        EXPECT_TRUE(sim->BusInReset(2));
+        EXPECT_FALSE(sim->BusInReset(3));
+        EXPECT_EQ(Read(*sim, 1, 1, 0, 0), 0x880014F1u);
+        EXPECT_EQ(Read(*sim, 2, 4, 0, 0), 0xFFFFFFFFu);
+    }
+    SimMachine sim;
+    std::string error;
+    ASSERT_TRUE(sim.AddFunction(onBus1, error));
+    sim.WriteConfig(1, 1, 0, 0x3C, 0x0000010A);
+    ASSERT_TRUE(sim.AddFunction(top, error));
+    sim.WriteConfig(0, 1, 0, 0x3C, 0);
+    EXPECT_EQ(Read(sim, 1, 1, 0, 0x3C), 0x00000100u);
+}
+
 // Where decoders overlap, the first BAR added that holds the whole range answers, then RAM;
 // moving a BAR or holding its bus in reset changes who answers at once.
 TEST(SimMemory, TheFirstDecoderThatHoldsTheRangeAnswers) {
