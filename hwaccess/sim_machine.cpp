@@ -27,6 +27,14 @@ bool IsBridgeType(int type) {
     return type == 1 || type == 2;
 }
 
+// Bits of a configuration byte that a write of 1 clears: the error bits of the status
+// register and of a bridge's secondary status.
+uint8_t ClearedByOne(int headerType, size_t offset) {
+    const bool status = offset == 0x07 || (headerType == 1 && offset == 0x1F) ||
+                        (headerType == 2 && offset == 0x17);
+    return status ? 0xF9 : 0;
+}
+
 std::string Address(uint8_t bus, uint8_t device, uint8_t function) {
     char text[16];
     std::snprintf(text, sizeof text, "%02x:%02x.%x", bus, device, function);
@@ -41,7 +49,6 @@ struct SimMachine::Function {
     std::vector<uint8_t> powerOn;
     std::vector<uint8_t> config;
     std::vector<uint8_t> writable;  // per byte: bits a write may change
-    std::vector<uint8_t> clearOne;  // per byte: bits a write of 1 clears
     std::array<BarKind, 6> kind{};
     std::array<uint64_t, 6> size{};
     std::array<std::unique_ptr<SparseMemory>, 6> memory;  // null above SparseMemory::kMaxSize
@@ -89,15 +96,14 @@ bool SimMachine::CheckNewFunction(const FunctionImage& image, std::string& error
 }
 
 // Common to every header: command writable, status read-only but for its error bits
-// (cleared by writing 1), cache line size and latency timer writable, interrupt line
-// writable, everything else of the first 64 bytes read-only unless set here; the
+// (cleared by writing 1, see ClearedByOne), cache line size and latency timer writable, interrupt
+// line writable, everything else of the first 64 bytes read-only unless set here; the
 // device-specific part after the header writable.
 void SimMachine::SetHeaderMasks(Function& f) {
     auto& w = f.writable;
     const auto& c = f.config;
     w[0x04] = 0xFF;
     w[0x05] = 0x07;
-    f.clearOne[0x07] = 0xF9;
     w[0x0C] = 0xFF;
     w[0x0D] = 0xFF;
     w[0x3C] = 0xFF;
@@ -106,7 +112,6 @@ void SimMachine::SetHeaderMasks(Function& f) {
         for (size_t o = 0x18; o <= 0x1B; ++o)
             w[o] = 0xFF;               // bus numbers, secondary latency
         w[0x1C] = w[0x1D] = 0xF0;      // I/O base and limit
-        f.clearOne[0x1F] = 0xF9;       // secondary status
         SetMask(w, 0x20, 0xFFF0FFF0);  // memory base and limit
         SetMask(w, 0x24, 0xFFF0FFF0);  // prefetchable base and limit
         if ((c[0x24] & 0x0F) == 1) {   // 64-bit prefetchable window
@@ -117,7 +122,6 @@ void SimMachine::SetHeaderMasks(Function& f) {
         w[0x3E] = 0xFF;                                           // bridge control
         w[0x3F] = 0x0F;
     } else if (f.headerType == 2) {
-        f.clearOne[0x17] = 0xF9;  // secondary status
         for (size_t o = 0x18; o <= 0x1B; ++o)
             w[o] = 0xFF;  // bus numbers, latency
         for (size_t o = 0x1C; o < 0x2C; o += 4)
@@ -229,7 +233,6 @@ bool SimMachine::AddFunction(const FunctionImage& image, std::string& error) {
     f->config = image.config;
     f->headerType = image.config[0x0E] & 0x7F;
     f->writable.assign(image.config.size(), 0);
-    f->clearOne.assign(image.config.size(), 0);
     SetHeaderMasks(*f);
     ProtectCapabilityHeaders(*f);
     if (!SetBarMasks(*f, image, error) || !SetRomMask(*f, image, error)) return false;
@@ -337,7 +340,7 @@ void SimMachine::WriteConfig(uint8_t bus, uint8_t device, uint8_t function, uint
         const uint8_t v = uint8_t(value >> (8 * i));
         uint8_t& b = f->config[off + i];
         b = uint8_t((b & ~f->writable[off + i]) | (v & f->writable[off + i]));
-        b = uint8_t(b & ~(v & f->clearOne[off + i]));
+        b = uint8_t(b & ~(v & ClearedByOne(f->headerType, off + i)));
     }
     if (off >= kFirstBar && off < kFirstBar + 24 && ConfigDword(f->config, off) != before)
         decodersStale_ = true;  // a BAR moved
