@@ -15,10 +15,10 @@
 #include <array>
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
-#include <sstream>
 
 #include "pci_header.h"
 
@@ -34,13 +34,28 @@ struct HexRow {
     size_t offset;
 };
 
+// A function's block as it is read. Its image holds 256 bytes until the block gives an offset
+// past them, then 4096.
 struct ParsedFunction {
     int line = 0;
     FunctionImage image;
-    std::vector<bool> given = std::vector<bool>(4096, false);
-    size_t end = 0;  // one past the highest offset given
+    std::vector<bool> given;  // per byte of the image
+    size_t end = 0;           // one past the highest offset given
     std::vector<HexRow> rows;
+
+    void Start(int number) {
+        line = number;
+        image.config.assign(256, 0);
+        given.assign(256, false);
+    }
 };
+
+// Functions of domain 0 by address: bus << 8 | device << 3 | function.
+constexpr size_t kFunctionSlots = 65536;
+
+size_t SlotOf(uint8_t bus, uint8_t device, uint8_t function) {
+    return size_t(bus) << 8 | size_t(device) << 3 | function;
+}
 
 // lspci writes 16 bytes to a hex line.
 constexpr size_t kBytesPerHexLine = 16;
@@ -94,11 +109,16 @@ uint64_t HexNumber(const std::string& s, size_t from, size_t count) {
 
 std::vector<std::string> Words(const std::string& s) {
     std::vector<std::string> words;
-    std::istringstream in(s);
-    std::string w;
-    while (in >> w)
-        words.push_back(w);
-    return words;
+    size_t i = 0;
+    while (true) {
+        while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i])))
+            ++i;
+        if (i == s.size()) return words;
+        const size_t start = i;
+        while (i < s.size() && !std::isspace(static_cast<unsigned char>(s[i])))
+            ++i;
+        words.emplace_back(s, start, i - start);
+    }
 }
 
 // Hex number, with or without 0x; at most 16 digits.
@@ -252,12 +272,14 @@ class Parser {
     std::unique_ptr<SimMachine> Build();
     bool CompleteImages(std::vector<FunctionImage>& images);
     bool ApplyBarNotes(std::vector<FunctionImage>& images);
-    bool AddDecoders(SimMachine& machine, const std::vector<FunctionImage>& images);
+    bool AddDecoders(SimMachine& machine, std::vector<FunctionImage>& images);
     bool StoreContents(SimMachine& machine);
 
     std::string name_;
     std::string error_;
     std::vector<ParsedFunction> functions_;
+    // Index in functions_ + 1 of the function at each slot, 0 for none.
+    std::vector<uint32_t> functionAt_ = std::vector<uint32_t>(kFunctionSlots, 0);
     ParsedFunction skipped_;  // a function of another domain: parsed, then dropped
     ParsedFunction* current_ = nullptr;
     std::vector<BarNote> bars_;
@@ -277,22 +299,22 @@ bool Parser::ParseHeader(const std::string& s, int number, size_t domainDigits) 
     if (domain != 0) {
         // Configuration mechanism #1 reaches segment 0 only: other domains are not loaded.
         skipped_ = ParsedFunction();
-        skipped_.image.config.assign(4096, 0);
+        skipped_.Start(number);
         current_ = &skipped_;
         return true;
     }
-    for (const auto& p : functions_) {
-        if (p.image.bus == bus && p.image.device == device && p.image.function == function)
-            return Fail(number, "function " + s.substr(at, 7) + " already given on line " +
-                                    std::to_string(p.line));
+    uint32_t& slot = functionAt_[SlotOf(bus, uint8_t(device), function)];
+    if (slot != 0) {
+        return Fail(number, "function " + s.substr(at, 7) + " already given on line " +
+                                std::to_string(functions_[slot - 1].line));
     }
     functions_.emplace_back();
+    slot = uint32_t(functions_.size());
     ParsedFunction& p = functions_.back();
-    p.line = number;
+    p.Start(number);
     p.image.bus = bus;
     p.image.device = uint8_t(device);
     p.image.function = function;
-    p.image.config.assign(4096, 0);
     current_ = &p;
     return true;
 }
@@ -308,6 +330,10 @@ bool Parser::ParseHexLine(const std::string& s, int number) {
            (z + 2 == s.size() || s[z + 2] == ' ')) {
         if (offset >= 4096) return Fail(number, "offset beyond 4096 bytes of configuration space");
         if (++count > kBytesPerHexLine) return Fail(number, "more than 16 bytes on one hex line");
+        if (offset >= current_->given.size()) {  // extended configuration space
+            current_->image.config.resize(4096, 0);
+            current_->given.resize(4096, false);
+        }
         if (current_->given[offset])
             return Fail(number, "configuration byte " + std::to_string(offset) + " given twice");
         current_->given[offset] = true;
@@ -434,10 +460,11 @@ bool Parser::ParseLine(const std::string& s, int number) {
 std::unique_ptr<SimMachine> Parser::Parse(const std::string& text, std::string& error) {
     int number = 0;
     size_t start = 0;
+    std::string s;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
-        std::string s = text.substr(start, end - start);
+        s.assign(text, start, end - start);
         if (!s.empty() && s.back() == '\r') s.pop_back();
         ++number;
         if (!ParseLine(s, number)) {
@@ -466,6 +493,7 @@ std::unique_ptr<SimMachine> Parser::Build() {
 }
 
 bool Parser::CompleteImages(std::vector<FunctionImage>& images) {
+    images.reserve(functions_.size());
     for (auto& p : functions_) {
         for (size_t o = 0; o < 64; ++o) {
             if (!p.given[o]) {
@@ -489,7 +517,9 @@ bool Parser::CompleteImages(std::vector<FunctionImage>& images) {
                 size = 0;
             }
         }
-        images.push_back(p.image);
+        images.push_back(std::move(p.image));
+        p.given = {};  // what the block gave is checked: its bookkeeping goes
+        p.rows = {};
     }
     return true;
 }
@@ -497,36 +527,36 @@ bool Parser::CompleteImages(std::vector<FunctionImage>& images) {
 // Annotated sizes take precedence over everything.
 bool Parser::ApplyBarNotes(std::vector<FunctionImage>& images) {
     for (const auto& n : bars_) {
-        auto it = std::find_if(images.begin(), images.end(), [&](const FunctionImage& f) {
-            return f.bus == n.bus && f.device == n.device && f.function == n.function;
-        });
-        if (it == images.end()) {
+        const uint32_t slot = functionAt_[SlotOf(n.bus, n.device, n.function)];
+        if (slot == 0) {
             char address[16];
             std::snprintf(address, sizeof address, "%02x:%02x.%x", n.bus, n.device, n.function);
             return Fail(n.line, std::string("no function ") + address + " in this file");
         }
-        const HeaderLayout layout = LayoutOfHeader(it->config[0x0E]);
+        FunctionImage& f = images[slot - 1];
+        const HeaderLayout layout = LayoutOfHeader(f.config[0x0E]);
         if (n.bar == kRomBar ? layout.romOffset == 0 : n.bar >= layout.bars)
             return Fail(n.line, "this function's header type has no such BAR");
         if (n.bar == kRomBar) {
             if (n.size < kMinRom || n.size > kMaxRom)
                 return Fail(n.line, "expansion ROM size must be 2K to 2G");
         } else {
-            const BarInfo b = Bar(it->config, n.bar, layout.bars);
+            const BarInfo b = Bar(f.config, n.bar, layout.bars);
             if (b.io && (n.size < kMinIoBar || n.size > kMaxIoBar))
                 return Fail(n.line, "I/O BAR size must be 4 to 64K");
             if (!b.io && (n.size < kMinMemoryBar || (!b.wide && n.size > kMaxMemory32Bar)))
                 return Fail(n.line, "memory BAR size must be 16 to 2G (64-bit: larger)");
         }
-        it->barSize[size_t(n.bar)] = n.size;
+        f.barSize[size_t(n.bar)] = n.size;
     }
     return true;
 }
 
-bool Parser::AddDecoders(SimMachine& machine, const std::vector<FunctionImage>& images) {
+bool Parser::AddDecoders(SimMachine& machine, std::vector<FunctionImage>& images) {
     for (size_t i = 0; i < images.size(); ++i) {
         std::string message;
         if (!machine.AddFunction(images[i], message)) return Fail(functions_[i].line, message);
+        images[i].config = {};  // the machine holds its own copy
     }
     for (const auto& r : ram_) {
         std::string message;
@@ -578,12 +608,15 @@ void DeriveBarSizes(std::vector<FunctionImage>& functions, const std::vector<uin
             memory.push_back(ConfigDword(f.config, rom) & 0xFFFFF800u);
         }
     }
+    // The nearest decoder above bounds the size the most.
+    std::sort(memory.begin(), memory.end());
+    std::sort(io.begin(), io.end());
     auto derive = [](uint64_t address, const std::vector<uint64_t>& others, uint64_t min,
                      uint64_t max) {
         if (address == 0) return min;
         uint64_t size = address & (~address + 1);  // lowest set bit
-        for (uint64_t other : others)
-            if (other > address) size = std::min(size, LargestPowerOfTwoAtMost(other - address));
+        const auto next = std::upper_bound(others.begin(), others.end(), address);
+        if (next != others.end()) size = std::min(size, LargestPowerOfTwoAtMost(*next - address));
         return std::clamp(size, min, max);
     };
     for (auto& f : functions) {
@@ -619,6 +652,9 @@ std::unique_ptr<SimMachine> LoadMachineFile(const std::string& path, std::string
         return nullptr;
     }
     std::string text;
+    std::error_code sizeError;  // no size (a FIFO): the text grows as it is read
+    const uintmax_t size = std::filesystem::file_size(path, sizeError);
+    if (!sizeError && size <= kMaxFileBytes) text.reserve(size_t(size));
     char buffer[65536];
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
         text.append(buffer, size_t(in.gcount()));

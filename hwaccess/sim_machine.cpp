@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "pci_header.h"
-#include "sparse_memory.h"
 
 namespace tvk {
 
@@ -27,6 +27,14 @@ bool IsBridgeType(int type) {
     return type == 1 || type == 2;
 }
 
+// Bits of a configuration byte that a write of 1 clears: the error bits of the status
+// register and of a bridge's secondary status.
+uint8_t ClearedByOne(int headerType, size_t offset) {
+    const bool status = offset == 0x07 || (headerType == 1 && offset == 0x1F) ||
+                        (headerType == 2 && offset == 0x17);
+    return status ? 0xF9 : 0;
+}
+
 std::string Address(uint8_t bus, uint8_t device, uint8_t function) {
     char text[16];
     std::snprintf(text, sizeof text, "%02x:%02x.%x", bus, device, function);
@@ -41,11 +49,10 @@ struct SimMachine::Function {
     std::vector<uint8_t> powerOn;
     std::vector<uint8_t> config;
     std::vector<uint8_t> writable;  // per byte: bits a write may change
-    std::vector<uint8_t> clearOne;  // per byte: bits a write of 1 clears
     std::array<BarKind, 6> kind{};
     std::array<uint64_t, 6> size{};
     std::array<std::unique_ptr<SparseMemory>, 6> memory;  // null above SparseMemory::kMaxSize
-    std::array<std::vector<uint8_t>, 6> ports;
+    std::array<std::unique_ptr<SparseMemory>, 6> ports;   // the registers behind I/O BARs
 
     uint64_t MemoryBase(int bar) const {
         uint64_t base = ConfigDword(config, 0x10 + 4 * bar) & 0xFFFFFFF0u;
@@ -54,12 +61,6 @@ struct SimMachine::Function {
         return base;
     }
     uint32_t IoBase(int bar) const { return ConfigDword(config, 0x10 + 4 * bar) & 0xFFFFFFFCu; }
-};
-
-struct SimMachine::Ram {
-    uint32_t address;
-    SparseMemory store;
-    Ram(uint32_t a, uint64_t s) : address(a), store(s) {}
 };
 
 SimMachine::SimMachine() : slots_(65536, -1) {}
@@ -95,15 +96,14 @@ bool SimMachine::CheckNewFunction(const FunctionImage& image, std::string& error
 }
 
 // Common to every header: command writable, status read-only but for its error bits
-// (cleared by writing 1), cache line size and latency timer writable, interrupt line
-// writable, everything else of the first 64 bytes read-only unless set here; the
+// (cleared by writing 1, see ClearedByOne), cache line size and latency timer writable, interrupt
+// line writable, everything else of the first 64 bytes read-only unless set here; the
 // device-specific part after the header writable.
 void SimMachine::SetHeaderMasks(Function& f) {
     auto& w = f.writable;
     const auto& c = f.config;
     w[0x04] = 0xFF;
     w[0x05] = 0x07;
-    f.clearOne[0x07] = 0xF9;
     w[0x0C] = 0xFF;
     w[0x0D] = 0xFF;
     w[0x3C] = 0xFF;
@@ -112,7 +112,6 @@ void SimMachine::SetHeaderMasks(Function& f) {
         for (size_t o = 0x18; o <= 0x1B; ++o)
             w[o] = 0xFF;               // bus numbers, secondary latency
         w[0x1C] = w[0x1D] = 0xF0;      // I/O base and limit
-        f.clearOne[0x1F] = 0xF9;       // secondary status
         SetMask(w, 0x20, 0xFFF0FFF0);  // memory base and limit
         SetMask(w, 0x24, 0xFFF0FFF0);  // prefetchable base and limit
         if ((c[0x24] & 0x0F) == 1) {   // 64-bit prefetchable window
@@ -123,7 +122,6 @@ void SimMachine::SetHeaderMasks(Function& f) {
         w[0x3E] = 0xFF;                                           // bridge control
         w[0x3F] = 0x0F;
     } else if (f.headerType == 2) {
-        f.clearOne[0x17] = 0xF9;  // secondary status
         for (size_t o = 0x18; o <= 0x1B; ++o)
             w[o] = 0xFF;  // bus numbers, latency
         for (size_t o = 0x1C; o < 0x2C; o += 4)
@@ -182,7 +180,7 @@ bool SimMachine::SetBarMasks(Function& f, const FunctionImage& image, std::strin
             }
             f.kind[i] = BarKind::Io;
             f.size[i] = size;
-            f.ports[i].assign(size_t(size), 0);
+            f.ports[i] = std::make_unique<SparseMemory>(size);
             SetMask(w, off, ~uint32_t(size - 1) & 0xFFFFFFFCu);
             continue;
         }
@@ -235,13 +233,14 @@ bool SimMachine::AddFunction(const FunctionImage& image, std::string& error) {
     f->config = image.config;
     f->headerType = image.config[0x0E] & 0x7F;
     f->writable.assign(image.config.size(), 0);
-    f->clearOne.assign(image.config.size(), 0);
     SetHeaderMasks(*f);
     ProtectCapabilityHeaders(*f);
     if (!SetBarMasks(*f, image, error) || !SetRomMask(*f, image, error)) return false;
     slots_[size_t(f->bus) << 8 | size_t(f->device) << 3 | f->function] = int32_t(functions_.size());
     functions_.push_back(std::move(f));
-    UpdateReset();
+    decodersStale_ = true;
+    const Function& added = *functions_.back();
+    if (IsBridgeType(added.headerType) && (added.config[0x3E] & 0x40)) HoldBusesOf(added);
     return true;
 }
 
@@ -255,13 +254,16 @@ bool SimMachine::AddRam(uint32_t address, uint64_t size, std::string& error) {
         error = "RAM region reaches past 4 GB";
         return false;
     }
-    for (const auto& r : ram_) {
-        if (address < r->address + r->store.Size() && r->address < end) {
-            error = "RAM region overlaps another RAM region";
-            return false;
-        }
+    // Regions do not overlap: only the one before and the one after can reach this one.
+    const auto after = ram_.lower_bound(address);
+    const bool overlaps = (after != ram_.end() && after->first < end) ||
+                          (after != ram_.begin() &&
+                           std::prev(after)->first + std::prev(after)->second->Size() > address);
+    if (overlaps) {
+        error = "RAM region overlaps another RAM region";
+        return false;
     }
-    ram_.push_back(std::make_unique<Ram>(address, size));
+    ram_.emplace_hint(after, address, std::make_unique<SparseMemory>(size));
     return true;
 }
 
@@ -269,12 +271,18 @@ void SimMachine::UpdateReset() {
     // Buses newly held in reset get their functions restored to power-on; restoring a bridge
     // may change which buses are held, so repeat until nothing is added.
     for (int guard = 0; guard < 300; ++guard) {
-        std::array<bool, 256> next{};
+        // +1 where a held range of buses begins, -1 past its end.
+        std::array<int, 257> edges{};
         for (const auto& f : functions_) {
             if (!IsBridgeType(f->headerType) || !(f->config[0x3E] & 0x40)) continue;
-            for (int b = f->config[0x19]; b <= f->config[0x1A]; ++b)
-                next[size_t(b)] = true;
+            if (f->config[0x19] > f->config[0x1A]) continue;
+            ++edges[f->config[0x19]];
+            --edges[size_t(f->config[0x1A]) + 1];
         }
+        std::array<bool, 256> next{};
+        int holding = 0;
+        for (size_t b = 0; b < 256; ++b)
+            next[b] = (holding += edges[b]) > 0;
         bool added = false;
         for (const auto& f : functions_) {
             if (next[f->bus] && !busInReset_[f->bus]) {
@@ -282,9 +290,31 @@ void SimMachine::UpdateReset() {
                 added = true;
             }
         }
+        if (added || next != busInReset_) decodersStale_ = true;
         busInReset_ = next;
         if (!added) return;
     }
+}
+
+// A bridge added with its reset asserted holds its buses too. The functions already on them
+// are at power-on unless written since they were added; only then is the whole picture redone.
+void SimMachine::HoldBusesOf(const Function& bridge) {
+    bool restored = false;
+    for (int b = bridge.config[0x19]; b <= bridge.config[0x1A]; ++b) {
+        if (busInReset_[size_t(b)]) continue;
+        busInReset_[size_t(b)] = true;
+        decodersStale_ = true;
+        for (size_t devfn = 0; devfn < 256; ++devfn) {
+            const int32_t index = slots_[size_t(b) << 8 | devfn];
+            if (index < 0) continue;
+            Function& f = *functions_[size_t(index)];
+            if (f.config != f.powerOn) {
+                f.config = f.powerOn;
+                restored = true;
+            }
+        }
+    }
+    if (restored) UpdateReset();
 }
 
 bool SimMachine::ReadConfig(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset,
@@ -305,31 +335,55 @@ void SimMachine::WriteConfig(uint8_t bus, uint8_t device, uint8_t function, uint
     if (!f || busInReset_[bus]) return;
     const size_t off = offset & ~3u;
     if (off + 4 > f->config.size()) return;
+    const uint32_t before = ConfigDword(f->config, off);
     for (size_t i = 0; i < 4; ++i) {
         const uint8_t v = uint8_t(value >> (8 * i));
         uint8_t& b = f->config[off + i];
         b = uint8_t((b & ~f->writable[off + i]) | (v & f->writable[off + i]));
-        b = uint8_t(b & ~(v & f->clearOne[off + i]));
+        b = uint8_t(b & ~(v & ClearedByOne(f->headerType, off + i)));
     }
+    if (off >= kFirstBar && off < kFirstBar + 24 && ConfigDword(f->config, off) != before)
+        decodersStale_ = true;  // a BAR moved
     if (IsBridgeType(f->headerType)) UpdateReset();
 }
 
-SimMachine::MemoryPlace SimMachine::FindMemory(uint64_t address, uint64_t length) const {
-    auto inside = [&](uint64_t base, uint64_t size) {
-        return address >= base && address - base <= size && length <= size - (address - base);
-    };
-    for (const auto& f : functions_) {
-        if (busInReset_[f->bus]) continue;
+// Ranks in the decode indexes: function index * 8 + BAR.
+void SimMachine::RefreshDecoders() const {
+    if (!decodersStale_) return;
+    std::vector<DecodeIndex::Range> memory, io;
+    for (size_t index = 0; index < functions_.size(); ++index) {
+        const Function& f = *functions_[index];
+        if (busInReset_[f.bus]) continue;
         for (int i = 0; i < 6; ++i) {
-            if (f->kind[i] != BarKind::Memory32 && f->kind[i] != BarKind::Memory64) continue;
-            const uint64_t base = f->MemoryBase(i);
-            if (base == 0 || !inside(base, f->size[i])) continue;
-            return {f->memory[i].get(), address - base};
+            const uint64_t rank = index * 8 + size_t(i);
+            if (f.kind[i] == BarKind::Memory32 || f.kind[i] == BarKind::Memory64) {
+                if (const uint64_t base = f.MemoryBase(i))
+                    memory.push_back({base, f.size[i], rank});
+            } else if (f.kind[i] == BarKind::Io) {
+                if (const uint32_t base = f.IoBase(i)) io.push_back({base, f.size[i], rank});
+            }
         }
     }
-    for (const auto& r : ram_) {
-        if (inside(r->address, r->store.Size())) return {&r->store, address - r->address};
+    memoryDecoders_.Assign(std::move(memory));
+    portDecoders_.Assign(std::move(io));
+    decodersStale_ = false;
+}
+
+SimMachine::MemoryPlace SimMachine::FindMemory(uint64_t address, uint64_t length) const {
+    RefreshDecoders();
+    const uint64_t rank = memoryDecoders_.Find(address, length);
+    if (rank != DecodeIndex::kNone) {
+        const Function& f = *functions_[size_t(rank / 8)];
+        const int bar = int(rank % 8);
+        return {f.memory[size_t(bar)].get(), address - f.MemoryBase(bar)};
     }
+    // RAM regions do not overlap: only the one that begins last at or below the address.
+    auto r = ram_.upper_bound(address);
+    if (r == ram_.begin()) return {};
+    --r;
+    const uint64_t offset = address - r->first;
+    if (offset <= r->second->Size() && length <= r->second->Size() - offset)
+        return {r->second.get(), offset};
     return {};
 }
 
@@ -340,33 +394,30 @@ uint8_t* SimMachine::MemoryAt(uint64_t address, uint64_t length) {
 
 uint64_t SimMachine::CommittedMemory() const {
     uint64_t bytes = 0;
-    for (const auto& f : functions_)
+    for (const auto& f : functions_) {
         for (const auto& m : f->memory)
             if (m) bytes += m->CommittedBytes();
+        for (const auto& p : f->ports)
+            if (p) bytes += p->CommittedBytes();
+    }
     for (const auto& r : ram_)
-        bytes += r->store.CommittedBytes();
+        bytes += r.second->CommittedBytes();
     return bytes;
 }
 
-uint8_t* SimMachine::PortAt(uint32_t port) {
-    for (const auto& f : functions_) {
-        if (busInReset_[f->bus]) continue;
-        for (int i = 0; i < 6; ++i) {
-            if (f->kind[i] != BarKind::Io) continue;
-            const uint32_t base = f->IoBase(i);
-            if (base != 0 && port >= base && port - base < f->size[i])
-                return &f->ports[i][port - base];
-        }
-    }
-    return nullptr;
+SimMachine::MemoryPlace SimMachine::FindPort(uint32_t port) const {
+    RefreshDecoders();
+    const uint64_t rank = portDecoders_.Find(port, 1);
+    if (rank == DecodeIndex::kNone) return {};
+    const Function& f = *functions_[size_t(rank / 8)];
+    const int bar = int(rank % 8);
+    return {f.ports[size_t(bar)].get(), port - f.IoBase(bar)};
 }
 
 bool SimMachine::StoreMemory(uint64_t address, const uint8_t* bytes, size_t count) {
     if (count == 0) return false;
-    uint8_t* target = MemoryAt(address, count);
-    if (!target) return false;
-    std::memcpy(target, bytes, count);
-    return true;
+    const MemoryPlace place = FindMemory(address, count);
+    return place.memory && place.memory->Store(place.offset, bytes, count);
 }
 
 bool SimMachine::FillRange(uint64_t address, uint64_t length, uint8_t value) {
@@ -377,27 +428,32 @@ bool SimMachine::FillRange(uint64_t address, uint64_t length, uint8_t value) {
 
 bool SimMachine::StorePorts(uint32_t port, const uint8_t* bytes, size_t count) {
     if (count == 0 || uint64_t(port) + count > (uint64_t(1) << 32)) return false;
-    uint8_t* first = PortAt(port);
-    if (!first) return false;
+    const MemoryPlace first = FindPort(port);
+    if (!first.memory) return false;
     for (size_t i = 1; i < count; ++i) {
-        if (PortAt(uint32_t(port + i)) != first + i) return false;  // not all in one I/O BAR
+        const MemoryPlace at = FindPort(uint32_t(port + i));
+        if (at.memory != first.memory || at.offset != first.offset + i)
+            return false;  // not all in one I/O BAR
     }
-    std::memcpy(first, bytes, count);
-    return true;
+    return first.memory->Store(first.offset, bytes, count);
 }
 
 bool SimMachine::ReadPort(uint32_t port, uint32_t& value) {
     value = 0;
     for (uint32_t i = 0; i < 4; ++i) {
-        const uint8_t* b = PortAt(port + i);
-        value |= uint32_t(b ? *b : 0xFF) << (8 * i);
+        const MemoryPlace at = FindPort(port + i);
+        uint8_t b = 0xFF;
+        if (at.memory) at.memory->Read(at.offset, &b, 1);
+        value |= uint32_t(b) << (8 * i);
     }
     return true;
 }
 
 bool SimMachine::WritePort(uint32_t port, uint32_t value) {
     for (uint32_t i = 0; i < 4; ++i) {
-        if (uint8_t* b = PortAt(port + i)) *b = uint8_t(value >> (8 * i));
+        const MemoryPlace at = FindPort(port + i);
+        if (!at.memory) continue;
+        if (uint8_t* b = at.memory->Touch(at.offset, 1)) *b = uint8_t(value >> (8 * i));
     }
     return true;
 }

@@ -15,10 +15,12 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "decode_index.h"
 #include "machine.h"
 #include "sparse_memory.h"
 
@@ -67,6 +69,8 @@ class SimMachine : public Machine {
     // Writes bytes into memory that lies entirely inside one memory BAR region (at the BAR's
     // current address) or RAM region; false otherwise. Memory behind a BAR is simulated for
     // BARs of up to 4G; a larger 64-bit BAR sizes and decodes, but has no memory behind it.
+    // Stores and fills over memory nothing has mapped yet take no memory: they are noted,
+    // and the memory takes them when it is first mapped (sparse_memory.h).
     bool StoreMemory(uint64_t address, const uint8_t* bytes, size_t count);
     bool FillRange(uint64_t address, uint64_t length, uint8_t value);
     // Writes bytes into the registers behind one I/O BAR; false unless all lie inside it.
@@ -110,8 +114,8 @@ class SimMachine : public Machine {
 
   private:
     struct Function;
-    struct Ram;
-    // Where a range of bus addresses lies: in which region's memory, at which offset.
+    // Where a range of bus addresses or ports lies: in which region's memory (or which I/O
+    // BAR's registers), at which offset.
     struct MemoryPlace {
         SparseMemory* memory = nullptr;
         uint64_t offset = 0;
@@ -125,14 +129,24 @@ class SimMachine : public Machine {
     static bool SetBarMasks(Function& f, const FunctionImage& image, std::string& error);
     static bool SetRomMask(Function& f, const FunctionImage& image, std::string& error);
     void UpdateReset();
+    void HoldBusesOf(const Function& bridge);
+    // Rebuilds the decode indexes when a function was added, a BAR moved or a bus went into or
+    // out of reset since they were built.
+    void RefreshDecoders() const;
+    // The first memory BAR (in the order functions were added) that holds the whole range,
+    // else the RAM region that does.
     MemoryPlace FindMemory(uint64_t address, uint64_t length) const;
     uint8_t* MemoryAt(uint64_t address, uint64_t length);
-    uint8_t* PortAt(uint32_t port);
+    // The register behind a port: of the first I/O BAR that decodes it.
+    MemoryPlace FindPort(uint32_t port) const;
 
     std::vector<std::unique_ptr<Function>> functions_;
     std::vector<int32_t> slots_;  // (bus << 8 | devfn) -> index in functions_, -1 = empty
-    std::vector<std::unique_ptr<Ram>> ram_;
+    std::map<uint32_t, std::unique_ptr<SparseMemory>> ram_;  // by address, not overlapping
     std::array<bool, 256> busInReset_{};
+    mutable bool decodersStale_ = true;
+    mutable DecodeIndex memoryDecoders_;
+    mutable DecodeIndex portDecoders_;
     uint64_t reads_ = 0;
     uint64_t writes_ = 0;
     bool logging_ = false;

@@ -1,5 +1,6 @@
 #include "sparse_memory.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 
@@ -19,17 +20,16 @@ bool SparseMemory::Reserve() {
         reserveFailed_ = true;
         return false;
     }
-    committed_.assign(size_t(ChunkCount()), false);
     return true;
 }
 
 bool SparseMemory::CommitChunk(uint64_t chunk) {
-    if (committed_[size_t(chunk)]) return true;
+    if (committed_.count(chunk)) return true;
     uint8_t* at = base_ + chunk * kChunk;
     if (!CommitPages(at, kChunk)) return false;
-    if (const uint8_t value = PendingValue(chunk)) std::memset(at, value, size_t(kChunk));
-    committed_[size_t(chunk)] = true;
-    ++committedChunks_;
+    const uint64_t start = chunk * kChunk;
+    CopyNoted(start, std::min(size_, start + kChunk), at);
+    committed_.insert(chunk);
     return true;
 }
 
@@ -42,55 +42,119 @@ uint8_t* SparseMemory::Touch(uint64_t offset, uint64_t length) {
     return base_ + offset;
 }
 
+template <typename F>
+void SparseMemory::ForCommitted(uint64_t start, uint64_t end, F&& write) {
+    for (auto c = committed_.lower_bound(start / kChunk);
+         c != committed_.end() && *c * kChunk < end; ++c) {
+        write(std::max(start, *c * kChunk), std::min(end, (*c + 1) * kChunk));
+    }
+}
+
 bool SparseMemory::Fill(uint64_t offset, uint64_t length, uint8_t value) {
     if (offset > size_ || length > size_ - offset) return false;
+    if (length == 0) return true;
     const uint64_t end = offset + length;
-    const uint64_t firstWhole = (offset + kChunk - 1) / kChunk;
-    const uint64_t endWhole = end / kChunk;
-    if (firstWhole >= endWhole) {
-        uint8_t* bytes = Touch(offset, length);
-        if (bytes) std::memset(bytes, value, size_t(length));
-        return bytes != nullptr;
-    }
-    // The partial chunks at both ends are touched; the whole ones in between take the value
-    // when they are touched, or now when they already are.
-    uint8_t* head = Touch(offset, firstWhole * kChunk - offset);
-    uint8_t* tail = Touch(endWhole * kChunk, end - endWhole * kChunk);
-    if (!head || !tail) return false;
-    std::memset(head, value, size_t(firstWhole * kChunk - offset));
-    std::memset(tail, value, size_t(end - endWhole * kChunk));
-    SetPending(firstWhole, endWhole, value);
-    if (committedChunks_ > 0) {
-        for (uint64_t c = firstWhole; c < endWhole; ++c)
-            if (committed_[size_t(c)]) std::memset(base_ + c * kChunk, value, size_t(kChunk));
+    Note(offset, {end, value, nullptr, 0});
+    ForCommitted(offset, end, [&](uint64_t from, uint64_t to) {
+        std::memset(base_ + from, value, size_t(to - from));
+    });
+    return true;
+}
+
+bool SparseMemory::Store(uint64_t offset, const uint8_t* bytes, uint64_t length) {
+    if (offset > size_ || length > size_ - offset) return false;
+    if (length == 0) return true;
+    const uint64_t end = offset + length;
+    Note(offset, {end, 0, std::make_shared<const std::vector<uint8_t>>(bytes, bytes + length), 0});
+    ForCommitted(offset, end, [&](uint64_t from, uint64_t to) {
+        std::memcpy(base_ + from, bytes + (from - offset), size_t(to - from));
+    });
+    return true;
+}
+
+bool SparseMemory::Read(uint64_t offset, uint8_t* out, uint64_t length) const {
+    if (offset > size_ || length > size_ - offset) return false;
+    const uint64_t end = offset + length;
+    for (uint64_t at = offset; at < end;) {
+        const uint64_t chunk = at / kChunk;
+        const uint64_t to = std::min(end, (chunk + 1) * kChunk);
+        uint8_t* into = out + (at - offset);
+        if (committed_.count(chunk)) {
+            std::memcpy(into, base_ + at, size_t(to - at));
+        } else {
+            std::memset(into, 0, size_t(to - at));
+            CopyNoted(at, to, into);
+        }
+        at = to;
     }
     return true;
 }
 
-uint8_t SparseMemory::PendingValue(uint64_t chunk) const {
-    auto it = pending_.upper_bound(chunk);
-    if (it == pending_.begin()) return 0;
-    --it;
-    return chunk < it->second.first ? it->second.second : 0;
+SparseMemory::Run SparseMemory::Piece(Runs::const_iterator it, uint64_t start, uint64_t end) {
+    Run piece = it->second;
+    piece.end = end;
+    if (piece.bytes) piece.from += start - it->first;
+    return piece;
 }
 
-void SparseMemory::SetPending(uint64_t first, uint64_t end, uint8_t value) {
-    // Cut the entries that reach into [first, end) back to the parts outside it.
-    auto it = pending_.lower_bound(first);
-    if (it != pending_.begin()) {
-        auto before = std::prev(it);
-        const auto [beforeEnd, beforeValue] = before->second;
-        if (beforeEnd > first) {
-            before->second.first = first;
-            if (beforeEnd > end) pending_[end] = {beforeEnd, beforeValue};
+void SparseMemory::Note(uint64_t start, Run run) {
+    const uint64_t end = run.end;
+    // A run that begins before the range and reaches into it keeps its part before the range,
+    // and its part after it when it reaches past the range.
+    auto it = runs_.lower_bound(start);
+    if (it != runs_.begin()) {
+        const auto before = std::prev(it);
+        if (before->second.end > start) {
+            if (before->second.end > end)
+                it = runs_.emplace_hint(it, end, Piece(before, end, before->second.end));
+            before->second.end = start;
         }
     }
-    while (it != pending_.end() && it->first < end) {
-        const auto [itEnd, itValue] = it->second;
-        it = pending_.erase(it);
-        if (itEnd > end) pending_[end] = {itEnd, itValue};
+    // Runs that begin inside the range go; the last of them keeps its part past the range.
+    while (it != runs_.end() && it->first < end) {
+        if (it->second.end > end) {
+            Run tail = Piece(it, end, it->second.end);
+            it = runs_.erase(it);
+            it = runs_.emplace_hint(it, end, std::move(tail));
+            break;
+        }
+        it = runs_.erase(it);
     }
-    pending_[first] = {end, value};
+    const bool fill = !run.bytes;
+    if (fill && run.value == 0) return;
+    // A fill joins the fills of the same value it touches, so that fills sliding over each
+    // other keep one run.
+    if (fill) {
+        if (it != runs_.end() && it->first == end && !it->second.bytes &&
+            it->second.value == run.value) {
+            run.end = it->second.end;
+            it = runs_.erase(it);
+        }
+        if (it != runs_.begin()) {
+            const auto before = std::prev(it);
+            if (before->second.end == start && !before->second.bytes &&
+                before->second.value == run.value) {
+                before->second.end = run.end;
+                return;
+            }
+        }
+    }
+    runs_.emplace_hint(it, start, std::move(run));
+}
+
+void SparseMemory::CopyNoted(uint64_t start, uint64_t end, uint8_t* out) const {
+    auto it = runs_.upper_bound(start);
+    if (it != runs_.begin() && std::prev(it)->second.end > start) --it;
+    for (; it != runs_.end() && it->first < end; ++it) {
+        const uint64_t from = std::max(it->first, start);
+        const uint64_t to = std::min(it->second.end, end);
+        uint8_t* at = out + (from - start);
+        const Run& run = it->second;
+        if (run.bytes)
+            std::memcpy(at, run.bytes->data() + run.from + (from - it->first), size_t(to - from));
+        else
+            std::memset(at, run.value, size_t(to - from));
+    }
 }
 
 }  // namespace tvk

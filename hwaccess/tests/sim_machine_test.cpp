@@ -184,6 +184,88 @@ TEST(SimBridgeReset, SecondaryBusResetRestoresEverythingBehindTheBridge) {
     EXPECT_EQ(sim->WriteLog(), expected);
 }
 
+// A bridge whose power-on image asserts the reset holds its buses from the moment it is added,
+// whether the functions behind it come before or after it; a function written before the
+// bridge came returns to its power-on image.
+TEST(SimBridgeReset, BridgesAssertingResetHoldTheirBusesAsTheyAreAdded) {
+    FunctionImage top = test::Bridge(0, 1, 0, 1, 3);
+    top.config[0x3E] = 0x40;
+    FunctionImage nested = test::Bridge(1, 0, 0, 2, 2);
+    nested.config[0x3E] = 0x40;
+    const FunctionImage onBus1 = Function(1, 1, 0, 0x14F1, 0x8800);
+    const FunctionImage onBus2 = Function(2, 4, 0, 0x1131, 0x7134);
+    const FunctionImage beside = Function(0, 2, 0, 0x8086, 0x2582);
+    const std::vector<std::vector<FunctionImage>> orders = {
+        {top, nested, onBus1, onBus2, beside},
+        {onBus2, onBus1, beside, nested, top},
+        {onBus1, top, onBus2, nested, beside},
+    };
+    for (size_t order = 0; order < orders.size(); ++order) {
+        SCOPED_TRACE("order " + std::to_string(order));
+        auto sim = Machine(orders[order]);
+        const bool held[] = {false, true, true, true, false};
+        for (int bus = 0; bus < 5; ++bus)
+            EXPECT_EQ(sim->BusInReset(uint8_t(bus)), held[bus]) << "bus " << bus;
+        EXPECT_EQ(Read(*sim, 1, 1, 0, 0), 0xFFFFFFFFu);
+        EXPECT_EQ(Read(*sim, 0, 2, 0, 0), 0x25828086u);
+        sim->WriteConfig(0, 1, 0, 0x3C, 0);  // the top bridge lets go: the nested one holds bus 2
+        EXPECT_FALSE(sim->BusInReset(1));
+        EXPECT_TRUE(sim->BusInReset(2));
+        EXPECT_FALSE(sim->BusInReset(3));
+        EXPECT_EQ(Read(*sim, 1, 1, 0, 0), 0x880014F1u);
+        EXPECT_EQ(Read(*sim, 2, 4, 0, 0), 0xFFFFFFFFu);
+    }
+    SimMachine sim;
+    std::string error;
+    ASSERT_TRUE(sim.AddFunction(onBus1, error));
+    sim.WriteConfig(1, 1, 0, 0x3C, 0x0000010A);
+    ASSERT_TRUE(sim.AddFunction(top, error));
+    sim.WriteConfig(0, 1, 0, 0x3C, 0);
+    EXPECT_EQ(Read(sim, 1, 1, 0, 0x3C), 0x00000100u);
+}
+
+// Where decoders overlap, the first BAR added that holds the whole range answers, then RAM;
+// moving a BAR or holding its bus in reset changes who answers at once.
+TEST(SimMemory, TheFirstDecoderThatHoldsTheRangeAnswers) {
+    FunctionImage first = Function(0, 5, 0, 0x14F1, 0x8800);
+    Put32(first.config, 0x10, 0xD0000000);
+    first.barSize[0] = 4096;
+    FunctionImage bridge = test::Bridge(0, 1, 0, 1, 1);
+    FunctionImage second = Function(1, 0, 0, 0x1131, 0x7134);
+    Put32(second.config, 0x10, 0xD0000000);
+    second.barSize[0] = 1u << 20;
+    auto sim = Machine({first, bridge, second});
+    std::string error;
+    ASSERT_TRUE(sim->AddRam(0xD0000000, 1u << 20, error));
+    auto view = [&](uint32_t address, uint32_t length) {
+        return static_cast<uint8_t*>(sim->MapPhysical(address, length));
+    };
+    uint8_t* inFirst = view(0xD0000000, 16);
+    ASSERT_NE(inFirst, nullptr);
+    inFirst[0] = 0x11;
+    uint8_t* inSecond = view(0xD0000000, 0x2000);  // too long for the first
+    ASSERT_NE(inSecond, nullptr);
+    EXPECT_EQ(inSecond[0], 0);
+    inSecond[0] = 0x22;
+    inSecond[0x1000] = 0x23;
+    EXPECT_EQ(view(0xD0000FF0, 0x20)[0x10], 0x23);  // across the first's end
+
+    sim->WriteConfig(0, 5, 0, 0x10, 0xE0000000);  // the first moves away
+    EXPECT_EQ(view(0xD0000000, 16)[0], 0x22);
+    EXPECT_EQ(view(0xE0000000, 16)[0], 0x11);
+
+    const uint32_t control = Read(*sim, 0, 1, 0, 0x3C);
+    sim->WriteConfig(0, 1, 0, 0x3C, control | 0x00400000);  // the second's bus in reset: RAM
+    uint8_t* inRam = view(0xD0000000, 16);
+    ASSERT_NE(inRam, nullptr);
+    EXPECT_EQ(inRam[0], 0);
+    inRam[0] = 0x33;
+    sim->WriteConfig(0, 1, 0, 0x3C, control);  // back at its power-on address
+    EXPECT_EQ(view(0xD0000000, 16)[0], 0x22);
+    sim->WriteConfig(1, 0, 0, 0x10, 0);  // a BAR at 0 decodes nothing
+    EXPECT_EQ(view(0xD0000000, 16)[0], 0x33);
+}
+
 TEST(SimMemory, MapsInsideOneRegionOnly) {
     FunctionImage f = Function(0, 5, 0, 0x14F1, 0x8800);
     Put32(f.config, 0x10, 0xD0000008);
@@ -249,6 +331,33 @@ TEST(SimPorts, RegistersBehindIoBarsAreLittleEndian) {
     sim->WriteConfig(0, 5, 0, 0x14, 0x0000C001);  // the registers move with the BAR
     ASSERT_TRUE(sim->ReadPort(0xC000, value));
     EXPECT_EQ(value, 0x14F18800u);
+}
+
+// The registers behind an I/O BAR take memory only once a program writes a port there, however
+// large the BAR; stored registers are noted until then.
+TEST(SimPorts, RegistersCostWhatIsWritten) {
+    std::vector<FunctionImage> functions;
+    for (uint8_t device = 0; device < 32; ++device) {
+        FunctionImage f = Function(0, device, 0, 0x14F1, 0x8800);
+        Put32(f.config, 0x10, 0x00100001 + uint32_t(device) * 0x10000);
+        f.barSize[0] = 65536;
+        functions.push_back(f);
+    }
+    auto sim = Machine(functions);
+    const uint8_t bytes[] = {0x00, 0x88, 0xF1, 0x14};
+    ASSERT_TRUE(sim->StorePorts(0x0011FFFC, bytes, 4));
+    EXPECT_EQ(sim->CommittedMemory(), 0u);
+    uint32_t value = 0;
+    ASSERT_TRUE(sim->ReadPort(0x0011FFFC, value));
+    EXPECT_EQ(value, 0x14F18800u);
+    ASSERT_TRUE(sim->ReadPort(0x0011FFFE, value));  // into the next function's BAR
+    EXPECT_EQ(value, 0x000014F1u);
+    EXPECT_EQ(sim->CommittedMemory(), 0u);
+    ASSERT_TRUE(sim->WritePort(0x0011FFFE, 0x04030201));
+    EXPECT_EQ(sim->CommittedMemory(), 2 * SparseMemory::kChunk);  // one chunk in each BAR
+    ASSERT_TRUE(sim->ReadPort(0x0011FFFC, value));
+    EXPECT_EQ(value, 0x02018800u);
+    EXPECT_FALSE(sim->StorePorts(0x0011FFFE, bytes, 4));  // across two BARs
 }
 
 TEST(SimMachineBuilding, RejectsBadFunctions) {
