@@ -287,8 +287,10 @@ RunOutcome RunTestSeries(const SeriesRequest& request) {
     // A temporary name taken by a link or a folder: the read passes would read what it
     // points to, so none runs.
     bool refused = false;
+    bool created = false;
     if (!runState.fileTest) {
-        PassOutcome write = WriteLinearPass(request.path, request.size, request.physAddress, &line);
+        PassOutcome write =
+            WriteLinearPass(request.path, request.size, request.physAddress, &line, &created);
         refused = write == PassOutcome::Refused;
         note(write, line);
     }
@@ -303,7 +305,8 @@ RunOutcome RunTestSeries(const SeriesRequest& request) {
     const bool stopped = runState.abortRequested != 0;
 
     runState.testRunning = 0;
-    if (!runState.fileTest) files.Delete(request.path);
+    // Only the file the write pass created goes, never a name it refused.
+    if (created) files.Delete(request.path);
     runState.busy = 0;
     SetWaitCursor(false);
     for (const KText& line : failureLines) {
