@@ -302,11 +302,11 @@ RunOutcome RunTestSeries(const SeriesRequest& request) {
             note(ReadRandomPass(request.path, request.size, request.physAddress, &line), line);
         }
     }
-    const bool stopped = runState.abortRequested != 0;
-
     runState.testRunning = 0;
-    // Only the file the write pass created goes, never a name it refused.
+    // Only the file the write pass created goes, never a name it refused, and before the run
+    // stops being busy: a stop request meanwhile is still taken as one.
     if (created) files.Delete(request.path);
+    const bool stopped = runState.abortRequested != 0;
     runState.busy = 0;
     SetWaitCursor(false);
     for (const KText& line : failureLines) {

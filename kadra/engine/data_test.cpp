@@ -204,9 +204,11 @@ bool DataReliabilityTest(const KText& verify1, const KText& verify2, uint64_t si
         ReplaceResults(text);
         ServiceMessageQueue();
     }
+    // The run stays busy until its files are gone: a stop request meanwhile (the native
+    // program's) is taken as one, and cannot end the program with a file left behind.
+    run.DeleteCreated();
     runState.busy = 0;
     SetWaitCursor(false);
-    run.DeleteCreated();
     return finished && !stopped && run.failureLine().empty() && dataErrorCount == 0;
 }
 

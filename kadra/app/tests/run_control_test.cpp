@@ -279,6 +279,47 @@ TEST_F(RunControlTest, AFullDiskEndsTheWriteAndItsLineSurvivesTheLaterReports) {
     EXPECT_EQ(files.deleted, (std::vector<KText>{L"R:\\KADRA.TMP"}));
 }
 
+// The test file is deleted while the run is still busy, however the run ended.
+TEST_F(RunControlTest, TheRunIsBusyUntilTheTemporaryFileIsDeleted) {
+    struct Case {
+        const char* name;
+        std::function<void(FakeTransfer&)> script;
+        RunOutcome outcome;
+    };
+    const Case cases[] = {
+        {"completed", nullptr, RunOutcome::Completed},
+        {"stopped",
+         [](FakeTransfer& t) {
+             if (!t.write && t.offset == 524288) runState.abortRequested = 1;
+         },
+         RunOutcome::Stopped},
+        {"failed",
+         [](FakeTransfer& t) {
+             if (t.write && t.offset == 524288) t.error = 28;
+         },
+         RunOutcome::Failed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        files.deleted.clear();
+        cursor.clear();
+        files.onTransfer = c.script;
+        std::vector<int> busyAtDelete;
+        files.onDelete = [&](const KText&) {
+            busyAtDelete.push_back(runState.busy);
+            EXPECT_EQ(cursor, (std::vector<bool>{true})) << "wait cursor still on";
+        };
+        EXPECT_EQ(DiskTestCommand(inputs), c.outcome);
+        EXPECT_EQ(busyAtDelete, (std::vector<int>{1}));
+        EXPECT_EQ(runState.busy, 0);
+        EXPECT_TRUE(files.files.empty());
+    }
+    // A stop request while the file is being deleted still ends the run as stopped.
+    files.onTransfer = nullptr;
+    files.onDelete = [](const KText&) { runState.abortRequested = 1; };
+    EXPECT_EQ(DiskTestCommand(inputs), RunOutcome::Stopped);
+}
+
 TEST_F(RunControlTest, DataTestNeedsRoomForBothFiles) {
     inputs.drive = L"c";
     files.freeBytes[L"C:\\"] = 8 * 1048576 - 1;

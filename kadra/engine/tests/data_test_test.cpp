@@ -126,6 +126,82 @@ TEST_F(DataTestTest, OnlyTheFilesTheRunCreatedAreDeleted) {
     }
 }
 
+// The run stays busy, with the wait cursor on, until its files are deleted, however it ended:
+// a stop request meanwhile is taken as one and cannot end the program with a file left.
+TEST_F(DataTestTest, TheRunIsBusyUntilItsFilesAreDeleted) {
+    struct Case {
+        const char* name;
+        std::function<void(FakeTransfer&)> script;
+        std::map<KText, int> openErrors;
+        size_t deletes;
+    };
+    const Case cases[] = {
+        {"completed", nullptr, {}, 2},
+        {"stopped",
+         [](FakeTransfer& t) {
+             if (!t.write && t.path == kVerify1 && t.offset == 65536 * 10) {
+                 runState.abortRequested = 1;
+             }
+         },
+         {},
+         2},
+        {"failed transfer",
+         [](FakeTransfer& t) {
+             if (t.write && t.path == kVerify2 && t.offset == 65536 * 4) t.error = 28;
+         },
+         {},
+         2},
+        {"copy not createable", nullptr, {{kVerify2, 5}}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        files.deleted.clear();
+        cursor.clear();
+        files.onTransfer = c.script;
+        files.openErrors = c.openErrors;
+        std::vector<int> busyAtDelete;
+        std::vector<size_t> cursorChangesAtDelete;
+        files.onDelete = [&](const KText&) {
+            busyAtDelete.push_back(runState.busy);
+            cursorChangesAtDelete.push_back(cursor.size());
+        };
+        DataReliabilityTest(2, kSize);
+        EXPECT_EQ(busyAtDelete, std::vector<int>(c.deletes, 1));
+        EXPECT_EQ(cursorChangesAtDelete, std::vector<size_t>(c.deletes, 1u)) << "wait cursor on";
+        EXPECT_EQ(runState.busy, 0);
+        EXPECT_EQ(cursor, (std::vector<bool>{true, false}));
+        EXPECT_TRUE(files.files.empty());
+    }
+}
+
+TEST_F(DataTestTest, AFailedOrShortTransferIsToldWithoutBlamingTheCabling) {
+    struct Case {
+        std::function<void(FakeTransfer&)> script;
+        const wchar_t* line;
+    };
+    const Case cases[] = {
+        {[](FakeTransfer& t) {
+             if (t.write && t.path == kVerify1 && t.offset == 65536 * 20) t.error = 28;
+         },
+         L"C:\\verify1.TMP write failed in the write phase: error 28"},
+        {[](FakeTransfer& t) {
+             if (!t.write && t.path == kVerify2 && t.offset == 65536 * 3) t.bytes = 4096;
+         },
+         L"C:\\verify2.TMP read failed in the compare phase: 4096 of 65536 bytes transferred"},
+        {[](FakeTransfer& t) {
+             if (!t.write && t.path == kVerify1 && t.offset == 0) t.error = 5;
+         },
+         L"C:\\verify1.TMP read failed in the copy phase: error 5"},
+    };
+    for (const Case& c : cases) {
+        files.onTransfer = c.script;
+        EXPECT_FALSE(DataReliabilityTest(2, kSize));
+        EXPECT_EQ(dataErrorCount, 0u) << c.line;
+        EXPECT_EQ(ResultsText(), L"\r\n" + KText(c.line));
+        EXPECT_TRUE(files.files.empty());
+    }
+}
+
 TEST_F(DataTestTest, AStopRequestEndsAtTheNextChunkAndDeletesBothFiles) {
     // Only the native program asks for a stop; a stale request of an earlier run is dropped.
     runState.abortRequested = 1;
