@@ -70,6 +70,13 @@ bool StartRefused() {
     return runState.testRunning != 0 || runState.busy != 0;
 }
 
+// Whether a test file name is a plain name inside the test folder: not empty, no path
+// separator, no drive or stream colon, not "." or "..".
+bool IsPlainFileName(const KText& name) {
+    return !name.empty() && name != L"." && name != L".." &&
+           name.find_first_of(L"/\\:") == KText::npos;
+}
+
 // The file name part of a path: everything after the last "\", "/" or ":".
 KText FileNamePart(const KText& path) {
     size_t cut = path.find_last_of(L"\\/:");
@@ -180,6 +187,12 @@ RunOutcome DiskTestCommand(const StartInputs& inputs) {
     if (!ReadDriveAndSize(inputs, &driveNumber, &sizeMB)) return RunOutcome::NotStarted;
     if (!ReadPhys(inputs, &physAddress)) return RunOutcome::NotStarted;
     if (!ReadQueue(inputs)) return RunOutcome::NotStarted;
+    // The name comes from KADRA.INI: a path there would put the test file (written over, then
+    // deleted) outside the test folder.
+    if (!IsPlainFileName(testSettings.tempFileName)) {
+        AppendResultLine(L"TempFile must be a plain file name: " + testSettings.tempFileName);
+        return RunOutcome::Refused;
+    }
 
     SeriesRequest request;
     request.driveNumber = driveNumber;

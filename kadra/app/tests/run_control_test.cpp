@@ -320,6 +320,37 @@ TEST_F(RunControlTest, TheRunIsBusyUntilTheTemporaryFileIsDeleted) {
     EXPECT_EQ(DiskTestCommand(inputs), RunOutcome::Stopped);
 }
 
+// The temporary name comes from KADRA.INI; only a plain name inside the test folder is used.
+TEST_F(RunControlTest, ATemporaryNameThatIsNoPlainFileNameIsRefused) {
+    RecordingTestLog log;
+    host.testLog = &log;
+    InstallHost(host);
+    testSettings.logfile = 1;
+    for (const wchar_t* name :
+         {L"../victim.txt", L"..\\victim.txt", L"sub/KADRA.TMP", L"/etc/passwd", L"C:KADRA.TMP",
+          L"KADRA.TMP:stream", L"..", L".", L""}) {
+        SCOPED_TRACE(ToUtf8(name));
+        testSettings.tempFileName = name;
+        for (const KText& root : {KText{}, KText{L"/data/"}}) {
+            inputs.rootFolder = root;
+            EXPECT_EQ(DiskTestCommand(inputs), RunOutcome::Refused);
+            EXPECT_EQ(ResultsText(),
+                      L"TempFile must be a plain file name: " + KText(name) + L"\r\n");
+        }
+    }
+    EXPECT_TRUE(files.opens.empty());
+    EXPECT_TRUE(files.deleted.empty());
+    EXPECT_TRUE(log.createdPaths.empty()) << "no log was begun";
+    EXPECT_EQ(runState.busy, 0);
+    // Names with dots and blanks are plain names.
+    for (const wchar_t* name : {L"BENCH.TMP", L"my test..tmp", L".hidden"}) {
+        testSettings.tempFileName = name;
+        inputs.rootFolder = L"/data/";
+        EXPECT_EQ(DiskTestCommand(inputs), RunOutcome::Completed) << ToUtf8(name);
+        EXPECT_EQ(files.opens.back().path, L"/data/" + KText(name));
+    }
+}
+
 TEST_F(RunControlTest, DataTestNeedsRoomForBothFiles) {
     inputs.drive = L"c";
     files.freeBytes[L"C:\\"] = 8 * 1048576 - 1;
@@ -485,6 +516,14 @@ TEST_F(TakenTestFileNameTest, TheDataTestNeverWritesThroughAnotherNameNorDeletes
     EXPECT_TRUE(PreciousKept());
     EXPECT_TRUE(StillThere("verify2.TMP"));
     EXPECT_FALSE(StillThere("verify1.TMP")) << "the file the run created is deleted";
+}
+
+TEST_F(TakenTestFileNameTest, ATemporaryNameOutsideTheTestFolderIsRefused) {
+    testSettings.tempFileName = L"../p.txt";
+    EXPECT_EQ(DiskTestCommand(inputs), RunOutcome::Refused);
+    EXPECT_EQ(ResultsText(), L"TempFile must be a plain file name: ../p.txt\r\n");
+    EXPECT_TRUE(PreciousKept());
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path() / "t"));
 }
 
 }  // namespace
