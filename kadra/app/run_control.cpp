@@ -70,6 +70,13 @@ bool StartRefused() {
     return runState.testRunning != 0 || runState.busy != 0;
 }
 
+// Whether a test file name is a plain name inside the test folder: not empty, no path
+// separator, no drive or stream colon, not "." or "..".
+bool IsPlainFileName(const KText& name) {
+    return !name.empty() && name != L"." && name != L".." &&
+           name.find_first_of(L"/\\:") == KText::npos;
+}
+
 // The file name part of a path: everything after the last "\", "/" or ":".
 KText FileNamePart(const KText& path) {
     size_t cut = path.find_last_of(L"\\/:");
@@ -180,6 +187,12 @@ RunOutcome DiskTestCommand(const StartInputs& inputs) {
     if (!ReadDriveAndSize(inputs, &driveNumber, &sizeMB)) return RunOutcome::NotStarted;
     if (!ReadPhys(inputs, &physAddress)) return RunOutcome::NotStarted;
     if (!ReadQueue(inputs)) return RunOutcome::NotStarted;
+    // The name comes from KADRA.INI: a path there would put the test file (written over, then
+    // deleted) outside the test folder.
+    if (!IsPlainFileName(testSettings.tempFileName)) {
+        AppendResultLine(L"TempFile must be a plain file name: " + testSettings.tempFileName);
+        return RunOutcome::Refused;
+    }
 
     SeriesRequest request;
     request.driveNumber = driveNumber;
@@ -287,8 +300,10 @@ RunOutcome RunTestSeries(const SeriesRequest& request) {
     // A temporary name taken by a link or a folder: the read passes would read what it
     // points to, so none runs.
     bool refused = false;
+    bool created = false;
     if (!runState.fileTest) {
-        PassOutcome write = WriteLinearPass(request.path, request.size, request.physAddress, &line);
+        PassOutcome write =
+            WriteLinearPass(request.path, request.size, request.physAddress, &line, &created);
         refused = write == PassOutcome::Refused;
         note(write, line);
     }
@@ -300,10 +315,11 @@ RunOutcome RunTestSeries(const SeriesRequest& request) {
             note(ReadRandomPass(request.path, request.size, request.physAddress, &line), line);
         }
     }
-    const bool stopped = runState.abortRequested != 0;
-
     runState.testRunning = 0;
-    if (!runState.fileTest) files.Delete(request.path);
+    // Only the file the write pass created goes, never a name it refused, and before the run
+    // stops being busy: a stop request meanwhile is still taken as one.
+    if (created) files.Delete(request.path);
+    const bool stopped = runState.abortRequested != 0;
     runState.busy = 0;
     SetWaitCursor(false);
     for (const KText& line : failureLines) {

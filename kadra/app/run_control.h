@@ -13,7 +13,8 @@ enum class RunOutcome {
     Stopped,     // the stop request ended the run
     Failed,      // a pass failed (its line is in the results text), or data errors were found
     NotStarted,  // bad input, missing file or too little free space (a line tells why)
-    Refused,     // a run is in progress already; nothing happened
+    Refused,     // a run is in progress already (nothing happened), or the test file name of
+                 // KADRA.INI is no plain file name (a line tells so; nothing was created)
 };
 
 // The texts of a test page's fields, as the user entered them.

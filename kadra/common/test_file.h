@@ -2,6 +2,23 @@
 // position, read, write, queue asynchronous requests; plus the few questions about drives and
 // files the run control asks. One backend per platform (test_file_posix.cpp with O_DIRECT and
 // io_uring, test_file_win32.cpp with CreateFileW and OVERLAPPED) and a fake for the tests.
+//
+// The test files (KADRA.TMP or the TempFile name, verify1.TMP, verify2.TMP) are written in
+// place, by one rule:
+//   - Their names are plain file names inside the test folder; the run control refuses any
+//     other before anything is created.
+//   - A test file the program writes is one it has just created itself. An Open for writing
+//     looks at the name without following it: nothing there, or a regular file with exactly
+//     one link, which is removed first; then the file is created exclusively (O_CREAT|O_EXCL|
+//     O_NOFOLLOW; CREATE_NEW on Windows). A name that is anything else (a symbolic link, a
+//     reparse point, a folder, a FIFO, a device) or that shares its file with another name (a
+//     hard link) is refused with kNotRegularFileError and left as it is: nothing is ever
+//     written into a file another name reaches.
+//   - Only the open for writing creates; the read passes and the data test's later phases
+//     reopen the file for reading.
+//   - A run deletes only the test files it created (those whose Open for writing succeeded),
+//     and deletes them before it reports that it has ended, whether it completed, was stopped
+//     or failed.
 #pragma once
 
 #include <cstddef>
@@ -14,8 +31,8 @@ namespace kadra {
 
 // How a file is opened.
 struct FileOpenMode {
-    bool write = false;       // create for writing (an existing file is replaced); else read
-                              // an existing file
+    bool write = false;       // create a test file for writing (see above: an existing plain
+                              // file of one link is replaced); else read an existing file
     bool shareRead = true;    // others may read the file while it is open
     bool shareWrite = true;   // others may write it
     bool sequential = true;   // sequential-scan hint
@@ -23,8 +40,9 @@ struct FileOpenMode {
     bool overlapped = false;  // asynchronous requests through a RequestQueueBackend
 };
 
-// The error of an Open for writing when the name exists and is not a regular file (a link,
-// a folder, a device): nothing is written through it. No system error code has this value.
+// The error of an Open for writing when the name exists and is not a regular file with one
+// link (a symbolic link, a folder, a FIFO, a device, a file with a second name): nothing is
+// written through it, and it is left as it is. No system error code has this value.
 constexpr int kNotRegularFileError = -1;
 
 // The outcome of one transfer: the bytes moved, and the system's error code (0 = none).
@@ -74,9 +92,10 @@ class TestFile {
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
-    // Opens or creates the file; null with `error` set when that fails. A link is never
-    // followed, and an existing name that is not a regular file is refused with
-    // kNotRegularFileError.
+    // Opens the file; null with `error` set when that fails. For writing, by the rule above:
+    // a file that opens is one this call created, new and empty, with no other name; a name
+    // that is not a regular file of one link is refused with kNotRegularFileError. For
+    // reading, an existing file (the user's file of a file test may be reached through a link).
     virtual std::unique_ptr<TestFile> Open(const KText& path, const FileOpenMode& mode,
                                            int* error) = 0;
     // Deletes the file; false when it could not be deleted (also when it does not exist, or is

@@ -230,41 +230,75 @@ bool DirectTransfersFit(int fd) {
     return logicalBlock <= page && 16384 % logicalBlock == 0;
 }
 
+// Creates a test file for writing by the rule of test_file.h: an existing regular file with one
+// link is removed, anything else at the name is refused, then the file is created exclusively
+// and never through a link. O_DIRECT is set only once the file is open, so that a file system
+// without uncached transfers leaves no empty file behind. The descriptor, or -1 with `error`.
+int CreateTestFile(const std::string& name, bool unbuffered, int* error) {
+    struct stat info {};
+    if (lstat(name.c_str(), &info) == 0) {
+        if (!S_ISREG(info.st_mode) || info.st_nlink != 1) {
+            *error = kNotRegularFileError;
+            return -1;
+        }
+        if (unlink(name.c_str()) != 0 && errno != ENOENT) {
+            *error = errno;
+            return -1;
+        }
+    }
+    // A name taken again since the look (EEXIST) is told, not written.
+    const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        *error = errno;
+        return -1;
+    }
+    if (unbuffered && fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_DIRECT) != 0) {
+        *error = errno;
+        // The file just made goes again, unless the name has been given to another since.
+        struct stat made {};
+        if (fstat(fd, &made) == 0 && lstat(name.c_str(), &info) == 0 &&
+            made.st_dev == info.st_dev && made.st_ino == info.st_ino) {
+            unlink(name.c_str());
+        }
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Opens an existing file for reading: a regular file, or for a file test a block device.
+// O_NONBLOCK: a FIFO of that name must not wait for a peer before it is refused.
+int OpenToRead(const std::string& name, bool unbuffered, int* error) {
+    int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+    if (unbuffered) flags |= O_DIRECT;
+    const int fd = open(name.c_str(), flags);
+    if (fd < 0) {
+        *error = errno;
+        return -1;
+    }
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !(S_ISREG(info.st_mode) || S_ISBLK(info.st_mode))) {
+        close(fd);
+        *error = kNotRegularFileError;
+        return -1;
+    }
+    if (S_ISBLK(info.st_mode) && unbuffered && !DirectTransfersFit(fd)) {
+        close(fd);
+        *error = EINVAL;
+        return -1;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
 class PosixFileSystem : public FileSystem {
   public:
     std::unique_ptr<TestFile> Open(const KText& path, const FileOpenMode& mode,
                                    int* error) override {
         const std::string name = ToUtf8(path);
-        // A file to write is never reached through a link; one to read (the user's file of a
-        // file test) may be. O_NONBLOCK: a FIFO of that name must not wait for a peer before
-        // it is refused.
-        int flags = O_CLOEXEC | O_NONBLOCK |
-                    (mode.write ? O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW : O_RDONLY);
-        if (mode.unbuffered) flags |= O_DIRECT;
-        struct stat info {};
-        if (mode.write && lstat(name.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-            *error = kNotRegularFileError;
-            return nullptr;
-        }
-        int fd = open(name.c_str(), flags, 0666);
-        if (fd < 0) {
-            *error = mode.write && errno == ELOOP ? kNotRegularFileError : errno;
-            return nullptr;
-        }
-        // The name may have been replaced between the look and the open. Only a file test reads
-        // a block device; nothing ever writes one.
-        if (fstat(fd, &info) != 0 ||
-            !(S_ISREG(info.st_mode) || (!mode.write && S_ISBLK(info.st_mode)))) {
-            close(fd);
-            *error = kNotRegularFileError;
-            return nullptr;
-        }
-        if (S_ISBLK(info.st_mode) && mode.unbuffered && !DirectTransfersFit(fd)) {
-            close(fd);
-            *error = EINVAL;
-            return nullptr;
-        }
-        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        const int fd = mode.write ? CreateTestFile(name, mode.unbuffered, error)
+                                  : OpenToRead(name, mode.unbuffered, error);
+        if (fd < 0) return nullptr;
         if (mode.sequential) posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
         return std::make_unique<PosixTestFile>(fd);
     }

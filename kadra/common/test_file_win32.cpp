@@ -135,9 +135,37 @@ class Win32TestFile : public TestFile {
 constexpr DWORD kNotPlain =
     FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE;
 
-bool IsPlainFileOrMissing(const KText& path) {
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes == INVALID_FILE_ATTRIBUTES || (attributes & kNotPlain) == 0;
+// Whether an open handle is a plain file on a disk: no device, folder or reparse point, and,
+// when `oneName` is asked for, no second name (hard link) sharing the file.
+bool IsPlainFile(HANDLE file, bool oneName) {
+    BY_HANDLE_FILE_INFORMATION info;
+    return GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info) &&
+           (info.dwFileAttributes & kNotPlain) == 0 && (!oneName || info.nNumberOfLinks == 1);
+}
+
+// Before a test file is created anew: an existing plain file with one name is deleted, through
+// a handle of the very file looked at; anything else at the name is refused
+// (kNotRegularFileError). 0, or the error.
+int RemoveOldTestFile(const KText& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return 0;  // nothing there: CREATE_NEW tells
+    if ((attributes & kNotPlain) != 0) return kNotRegularFileError;
+    HANDLE file = CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND ? 0 : static_cast<int>(error);
+    }
+    int result = kNotRegularFileError;
+    if (IsPlainFile(file, true)) {
+        FILE_DISPOSITION_INFO disposition{TRUE};
+        const BOOL deleted =
+            SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
+        result = deleted ? 0 : static_cast<int>(GetLastError());
+    }
+    CloseHandle(file);
+    return result;
 }
 
 class Win32FileSystem : public FileSystem {
@@ -147,16 +175,18 @@ class Win32FileSystem : public FileSystem {
         DWORD access = mode.write ? GENERIC_WRITE : GENERIC_READ;
         DWORD share =
             (mode.shareRead ? FILE_SHARE_READ : 0) | (mode.shareWrite ? FILE_SHARE_WRITE : 0);
-        DWORD disposition = mode.write ? CREATE_ALWAYS : OPEN_EXISTING;
+        DWORD disposition = mode.write ? CREATE_NEW : OPEN_EXISTING;
         DWORD flags = FILE_ATTRIBUTE_NORMAL;
         if (mode.sequential) flags |= FILE_FLAG_SEQUENTIAL_SCAN;
         if (mode.unbuffered) flags |= FILE_FLAG_NO_BUFFERING;
         if (mode.overlapped) flags |= FILE_FLAG_OVERLAPPED;
-        // A file to write is never reached through a reparse point (a symbolic link or a
-        // junction): the point itself is opened, and refused.
+        // A test file to write is created anew by this call (test_file.h), never reached
+        // through a reparse point (a symbolic link or a junction): the point itself would be
+        // opened, and is refused.
         if (mode.write) {
-            if (!IsPlainFileOrMissing(path)) {
-                *error = kNotRegularFileError;
+            const int removed = RemoveOldTestFile(path);
+            if (removed != 0) {
+                *error = removed;
                 return nullptr;
             }
             flags |= FILE_FLAG_OPEN_REPARSE_POINT;
@@ -167,9 +197,7 @@ class Win32FileSystem : public FileSystem {
             *error = static_cast<int>(GetLastError());
             return nullptr;
         }
-        BY_HANDLE_FILE_INFORMATION info;
-        if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info) ||
-            (info.dwFileAttributes & kNotPlain) != 0) {
+        if (!IsPlainFile(file, mode.write)) {
             CloseHandle(file);
             *error = kNotRegularFileError;
             return nullptr;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "host.h"
 #include "host_calls.h"
@@ -78,6 +79,14 @@ class DataTestRun {
         file2_.reset();
     }
 
+    // Deletes the files this run created, and no other: a name that was refused, or that the
+    // run never came to, may be someone else's file.
+    void DeleteCreated() {
+        for (const KText& path : created_)
+            CurrentFileSystem().Delete(path);
+        created_.clear();
+    }
+
     // The line that names the failed transfer; empty when every transfer moved its chunk.
     const KText& failureLine() const { return failureLine_; }
 
@@ -89,7 +98,11 @@ class DataTestRun {
     bool Open(std::unique_ptr<TestFile>& file, const KText& path, bool write) {
         int error = 0;
         file = CurrentFileSystem().Open(path, ModeFor(write), &error);
-        if (file) return true;
+        if (file) {
+            // An open for writing has created the file (test_file.h).
+            if (write) created_.push_back(path);
+            return true;
+        }
         if (error == kNotRegularFileError) {
             // On a line of its own: the testing text has no line end.
             AppendResultLine(L"\r\n" + path + L" exists and is not a regular file: not touched");
@@ -125,6 +138,7 @@ class DataTestRun {
     std::unique_ptr<TestFile> file2_;
     bool failed_ = false;
     KText failureLine_;
+    std::vector<KText> created_;
 };
 
 }  // namespace
@@ -190,10 +204,11 @@ bool DataReliabilityTest(const KText& verify1, const KText& verify2, uint64_t si
         ReplaceResults(text);
         ServiceMessageQueue();
     }
+    // The run stays busy until its files are gone: a stop request meanwhile (the native
+    // program's) is taken as one, and cannot end the program with a file left behind.
+    run.DeleteCreated();
     runState.busy = 0;
     SetWaitCursor(false);
-    CurrentFileSystem().Delete(verify1);
-    CurrentFileSystem().Delete(verify2);
     return finished && !stopped && run.failureLine().empty() && dataErrorCount == 0;
 }
 

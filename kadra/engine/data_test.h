@@ -26,7 +26,8 @@ void CheckPattern(const uint8_t* buffer, size_t length);
 // `size` bytes (a whole number of chunks). True when it ran to its end and found no error.
 bool DataReliabilityTest(uint32_t driveNumber, uint64_t size);
 
-// The same test on the two files given.
+// The same test on the two files given. At its end, on every path, it deletes the files it
+// created (no others) while RunState.busy is still set.
 bool DataReliabilityTest(const KText& verify1, const KText& verify2, uint64_t size);
 
 }  // namespace kadra

@@ -74,7 +74,7 @@ PassOutcome Fail(const KText& line, KText* failureLine) {
 }
 
 PassOutcome RunPass(PassKind kind, const KText& path, uint64_t fileSize, uint32_t physAddress,
-                    KText* failureLine) {
+                    KText* failureLine, bool* created = nullptr) {
     const PassInfo info = InfoOf(kind);
     if (kind == PassKind::ReadRandom && testSettings.notify) return PassOutcome::Skipped;
     if (kind == PassKind::ReadLinear && testSettings.notify) {
@@ -114,6 +114,8 @@ PassOutcome RunPass(PassKind kind, const KText& path, uint64_t fileSize, uint32_
         if (FailureReasonsWanted()) line += L": " + files.ErrorText(error);
         return Fail(line, failureLine);
     }
+    // Only an open for writing creates the file; the read passes reopen it.
+    if (info.isWrite && created != nullptr) *created = true;
     if (async && !OpenRequestQueue(*file, &error)) {
         return Fail(path + L": no request queue: " + files.ErrorText(error), failureLine);
     }
@@ -172,8 +174,9 @@ PassOutcome RunPass(PassKind kind, const KText& path, uint64_t fileSize, uint32_
 }  // namespace
 
 PassOutcome WriteLinearPass(const KText& path, uint64_t fileSize, uint32_t physAddress,
-                            KText* failureLine) {
-    return RunPass(PassKind::WriteLinear, path, fileSize, physAddress, failureLine);
+                            KText* failureLine, bool* created) {
+    if (created != nullptr) *created = false;
+    return RunPass(PassKind::WriteLinear, path, fileSize, physAddress, failureLine, created);
 }
 
 PassOutcome ReadLinearPass(const KText& path, uint64_t fileSize, uint32_t physAddress,

@@ -18,8 +18,10 @@ enum class PassOutcome {
 };
 
 // Each appends a line to the results text when it fails and gives that line in failureLine.
+// The write pass creates the file (test_file.h); `created`, when given, tells whether it did,
+// whatever happened after: the run deletes the file at its end then, and only then.
 PassOutcome WriteLinearPass(const KText& path, uint64_t fileSize, uint32_t physAddress,
-                            KText* failureLine = nullptr);
+                            KText* failureLine = nullptr, bool* created = nullptr);
 PassOutcome ReadLinearPass(const KText& path, uint64_t fileSize, uint32_t physAddress,
                            KText* failureLine = nullptr);
 PassOutcome ReadRandomPass(const KText& path, uint64_t fileSize, uint32_t physAddress,

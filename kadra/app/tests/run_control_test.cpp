@@ -2,6 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "data_test.h"
 #include "engine_fixture.h"
 #include "recording_test_log.h"
@@ -215,6 +223,7 @@ TEST_F(RunControlTest, FileTestReadsTheUsersFileAndNeverWritesOrDeletesIt) {
 TEST_F(RunControlTest, FailedPassesAreToldAndTheRunGoesOn) {
     files.openErrors[L"R:\\KADRA.TMP"] = 5;
     EXPECT_EQ(DiskTestCommand(inputs), RunOutcome::Failed);
+    EXPECT_TRUE(files.deleted.empty()) << "the run created no file";
     const KText& text = ResultsText();
     EXPECT_NE(text.find(L"R:\\KADRA.TMP not createable\r\nR:\\KADRA.TMP not found\r\n"
                         L"R:\\KADRA.TMP not found\r\n"),
@@ -251,6 +260,7 @@ TEST_F(RunControlTest, ATemporaryNameThatIsNotARegularFileIsLeftAloneAndNotRead)
     files.openErrors[L"R:\\KADRA.TMP"] = kNotRegularFileError;
     EXPECT_EQ(DiskTestCommand(inputs), RunOutcome::Failed);
     EXPECT_EQ(files.opens.size(), 1u) << "no read pass opened it";
+    EXPECT_TRUE(files.deleted.empty()) << "a name the run did not create is not deleted";
     EXPECT_NE(
         ResultsText().find(L"R:\\KADRA.TMP exists and is not a regular file: not touched\r\n"),
         KText::npos)
@@ -267,6 +277,78 @@ TEST_F(RunControlTest, AFullDiskEndsTheWriteAndItsLineSurvivesTheLaterReports) {
     const KText& text = ResultsText();
     EXPECT_NE(text.find(L"R:\\KADRA.TMP write failed: error 28\r\n"), KText::npos) << text;
     EXPECT_EQ(files.deleted, (std::vector<KText>{L"R:\\KADRA.TMP"}));
+}
+
+// The test file is deleted while the run is still busy, however the run ended.
+TEST_F(RunControlTest, TheRunIsBusyUntilTheTemporaryFileIsDeleted) {
+    struct Case {
+        const char* name;
+        std::function<void(FakeTransfer&)> script;
+        RunOutcome outcome;
+    };
+    const Case cases[] = {
+        {"completed", nullptr, RunOutcome::Completed},
+        {"stopped",
+         [](FakeTransfer& t) {
+             if (!t.write && t.offset == 524288) runState.abortRequested = 1;
+         },
+         RunOutcome::Stopped},
+        {"failed",
+         [](FakeTransfer& t) {
+             if (t.write && t.offset == 524288) t.error = 28;
+         },
+         RunOutcome::Failed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        files.deleted.clear();
+        cursor.clear();
+        files.onTransfer = c.script;
+        std::vector<int> busyAtDelete;
+        files.onDelete = [&](const KText&) {
+            busyAtDelete.push_back(runState.busy);
+            EXPECT_EQ(cursor, (std::vector<bool>{true})) << "wait cursor still on";
+        };
+        EXPECT_EQ(DiskTestCommand(inputs), c.outcome);
+        EXPECT_EQ(busyAtDelete, (std::vector<int>{1}));
+        EXPECT_EQ(runState.busy, 0);
+        EXPECT_TRUE(files.files.empty());
+    }
+    // A stop request while the file is being deleted still ends the run as stopped.
+    files.onTransfer = nullptr;
+    files.onDelete = [](const KText&) { runState.abortRequested = 1; };
+    EXPECT_EQ(DiskTestCommand(inputs), RunOutcome::Stopped);
+}
+
+// The temporary name comes from KADRA.INI; only a plain name inside the test folder is used.
+TEST_F(RunControlTest, ATemporaryNameThatIsNoPlainFileNameIsRefused) {
+    RecordingTestLog log;
+    host.testLog = &log;
+    InstallHost(host);
+    testSettings.logfile = 1;
+    for (const wchar_t* name :
+         {L"../victim.txt", L"..\\victim.txt", L"sub/KADRA.TMP", L"/etc/passwd", L"C:KADRA.TMP",
+          L"KADRA.TMP:stream", L"..", L".", L""}) {
+        SCOPED_TRACE(ToUtf8(name));
+        testSettings.tempFileName = name;
+        for (const KText& root : {KText{}, KText{L"/data/"}}) {
+            inputs.rootFolder = root;
+            EXPECT_EQ(DiskTestCommand(inputs), RunOutcome::Refused);
+            EXPECT_EQ(ResultsText(),
+                      L"TempFile must be a plain file name: " + KText(name) + L"\r\n");
+        }
+    }
+    EXPECT_TRUE(files.opens.empty());
+    EXPECT_TRUE(files.deleted.empty());
+    EXPECT_TRUE(log.createdPaths.empty()) << "no log was begun";
+    EXPECT_EQ(runState.busy, 0);
+    // Names with dots and blanks are plain names.
+    for (const wchar_t* name : {L"BENCH.TMP", L"my test..tmp", L".hidden"}) {
+        testSettings.tempFileName = name;
+        inputs.rootFolder = L"/data/";
+        EXPECT_EQ(DiskTestCommand(inputs), RunOutcome::Completed) << ToUtf8(name);
+        EXPECT_EQ(files.opens.back().path, L"/data/" + KText(name));
+    }
 }
 
 TEST_F(RunControlTest, DataTestNeedsRoomForBothFiles) {
@@ -347,6 +429,102 @@ TEST_P(RealRunTest, DiskFileAndDataTestsRunToTheirEnd) {
 
 INSTANTIATE_TEST_SUITE_P(SyncAndQueuedBufferedAndNot, RealRunTest,
                          ::testing::Combine(::testing::Values(0u, 10u), ::testing::Bool()));
+
+// A test folder t in a scratch folder, with the user's file p.txt beside it, and test file names
+// taken by other names of p.txt: the runs refuse them and leave p.txt and every name alone.
+class TakenTestFileNameTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetKadraState();
+        productTable.profiles[0] = NoneProfile();
+        productTable.count = 1;
+        SelectProduct(0);
+        testSettings.tempFileName = L"KADRA.TMP";
+        testSettings.iniPath = folder.File("KADRA.INI");
+        testSettings.unbuffered = 1;
+        testSettings.quick = 1;
+        std::filesystem::create_directory(folder.path() / "t");
+        folder.Write("p.txt", "precious\n");
+        inputs.rootFolder = folder.path().wstring() + kPathSeparator + L"t" + kPathSeparator;
+        inputs.drive = L"r";
+        inputs.size = L"4";
+        inputs.phys = L"0";
+        inputs.queueLength = L"0";
+    }
+    void TearDown() override { ResetKadraState(); }
+
+    std::filesystem::path InTestFolder(const char* name) const {
+        return folder.path() / "t" / name;
+    }
+    // Makes `name` in the test folder another name of p.txt; false when this system cannot.
+    bool Link(const char* name, bool hard) {
+        std::error_code failed;
+        if (hard) {
+            std::filesystem::create_hard_link(folder.path() / "p.txt", InTestFolder(name), failed);
+        } else {
+            std::filesystem::create_symlink(folder.path() / "p.txt", InTestFolder(name), failed);
+        }
+        return !failed &&
+               std::filesystem::exists(std::filesystem::symlink_status(InTestFolder(name)));
+    }
+    // p.txt as it was (compared here: a failure would print megabytes of what overwrote it).
+    bool PreciousKept() const { return folder.Read("p.txt") == "precious\n"; }
+    bool StillThere(const char* name) const {
+        return std::filesystem::exists(std::filesystem::symlink_status(InTestFolder(name)));
+    }
+
+    ScratchFolder folder;
+    StartInputs inputs;
+};
+
+TEST_F(TakenTestFileNameTest, TheDiskTestNeverWritesThroughAnotherName) {
+    for (bool hard : {true, false}) {
+        SCOPED_TRACE(hard ? "hard link" : "symbolic link");
+        if (!Link("KADRA.TMP", hard)) continue;
+        EXPECT_EQ(DiskTestCommand(inputs), RunOutcome::Failed);
+        EXPECT_NE(ResultsText().find(L"KADRA.TMP exists and is not a regular file: not touched"),
+                  KText::npos)
+            << ToUtf8(ResultsText());
+        EXPECT_TRUE(PreciousKept());
+        EXPECT_TRUE(StillThere("KADRA.TMP")) << "a name the run did not create is not deleted";
+        std::filesystem::remove(InTestFolder("KADRA.TMP"));
+    }
+#ifndef _WIN32
+    // A FIFO: refused at once rather than waited on.
+    ASSERT_EQ(mkfifo(InTestFolder("KADRA.TMP").c_str(), 0600), 0);
+    EXPECT_EQ(DiskTestCommand(inputs), RunOutcome::Failed);
+    EXPECT_TRUE(std::filesystem::is_fifo(InTestFolder("KADRA.TMP")));
+#endif
+}
+
+TEST_F(TakenTestFileNameTest, TheDataTestNeverWritesThroughAnotherNameNorDeletesOthersFiles) {
+    if (!Link("verify1.TMP", true)) GTEST_SKIP() << "no hard links here";
+    // A file of the second name from before the run: the run never came to create it.
+    std::ofstream(InTestFolder("verify2.TMP")) << "the user's";
+    EXPECT_EQ(DataTestCommand(inputs), RunOutcome::Failed);
+    EXPECT_TRUE(PreciousKept());
+    EXPECT_TRUE(StillThere("verify1.TMP"));
+    EXPECT_EQ(folder.Read("t/verify2.TMP"), "the user's");
+
+    std::filesystem::remove(InTestFolder("verify1.TMP"));
+    std::filesystem::remove(InTestFolder("verify2.TMP"));
+    ASSERT_TRUE(Link("verify2.TMP", true));
+    EXPECT_EQ(DataTestCommand(inputs), RunOutcome::Failed);
+    EXPECT_NE(ResultsText().find(L"verify2.TMP exists and is not a regular file: not touched"),
+              KText::npos)
+        << ToUtf8(ResultsText());
+    EXPECT_TRUE(PreciousKept());
+    EXPECT_TRUE(StillThere("verify2.TMP"));
+    EXPECT_FALSE(StillThere("verify1.TMP")) << "the file the run created is deleted";
+}
+
+TEST_F(TakenTestFileNameTest, ATemporaryNameOutsideTheTestFolderIsRefused) {
+    testSettings.tempFileName = L"../p.txt";
+    EXPECT_EQ(DiskTestCommand(inputs), RunOutcome::Refused);
+    EXPECT_EQ(ResultsText(), L"TempFile must be a plain file name: ../p.txt\r\n");
+    EXPECT_TRUE(PreciousKept());
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path() / "t"));
+}
 
 }  // namespace
 }  // namespace kadra::testing

@@ -160,6 +160,7 @@ std::unique_ptr<TestFile> FakeFileSystem::Open(const KText& path, const FileOpen
 }
 
 bool FakeFileSystem::Delete(const KText& path) {
+    if (onDelete) onDelete(path);
     deleted.push_back(path);
     return files.erase(path) != 0;
 }

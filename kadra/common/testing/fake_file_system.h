@@ -71,6 +71,8 @@ class FakeFileSystem : public FileSystem {
     std::function<void(FakeTransfer&)> onTransfer;
     // Runs after a transfer has moved its data (to change what the file holds).
     std::function<void(const FakeTransfer&)> afterTransfer;
+    // Runs when a file is about to be deleted (to see the run's state at that moment).
+    std::function<void(const KText&)> onDelete;
     // Time the issue of a queued request takes.
     double issueMs = 0.0;
     // Whether the request queue can be had (its error otherwise).

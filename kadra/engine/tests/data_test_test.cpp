@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+#include <vector>
+
 #include "data_test.h"
 #include "engine_fixture.h"
 #include "run_state.h"
@@ -81,16 +85,93 @@ TEST_F(DataTestTest, AFileThatCannotBeOpenedIsTold) {
     EXPECT_FALSE(DataReliabilityTest(2, kSize));
     EXPECT_EQ(ResultsText(),
               L"Testing for data reliability ...C:\\verify1.TMPverify: file open error\r\n");
-    EXPECT_EQ(files.deleted.size(), 2u);
+    EXPECT_TRUE(files.deleted.empty()) << "the run created nothing";
 }
 
-TEST_F(DataTestTest, WhenTheCopyCannotBeCreatedBothFilesAreDeleted) {
+TEST_F(DataTestTest, WhenTheCopyCannotBeCreatedTheFirstFileIsDeleted) {
     files.openErrors[kVerify2] = 5;
     EXPECT_FALSE(DataReliabilityTest(2, kSize));
     EXPECT_EQ(ResultsText(),
               L"Testing for data reliability ...C:\\verify2.TMPverify: file open error\r\n");
     EXPECT_TRUE(files.files.empty());
-    EXPECT_EQ(files.deleted, (std::vector<KText>{kVerify1, kVerify2}));
+    EXPECT_EQ(files.deleted, (std::vector<KText>{kVerify1}));
+}
+
+// Files of those names that the run did not create are someone else's: never deleted.
+TEST_F(DataTestTest, OnlyTheFilesTheRunCreatedAreDeleted) {
+    struct Case {
+        KText failing;
+        int error;
+        std::vector<KText> deleted;
+    };
+    const Case cases[] = {
+        {kVerify1, kNotRegularFileError, {}},
+        {kVerify1, 5, {}},
+        {kVerify2, kNotRegularFileError, {kVerify1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.failing) + " error " + std::to_string(c.error));
+        files.files.clear();
+        files.deleted.clear();
+        files.openErrors = {{c.failing, c.error}};
+        // A file of the other name that was there before the run.
+        const KText& other = c.failing == kVerify1 ? kVerify2 : kVerify1;
+        if (c.failing == kVerify1) MakeFile(other, 100);
+        EXPECT_FALSE(DataReliabilityTest(2, kSize));
+        EXPECT_EQ(files.deleted, c.deleted);
+        if (c.failing == kVerify1) {
+            ASSERT_EQ(files.files.count(other), 1u) << "left alone";
+            EXPECT_EQ(files.files[other], std::vector<uint8_t>(100, 0x5A));
+        }
+    }
+}
+
+// The run stays busy, with the wait cursor on, until its files are deleted, however it ended:
+// a stop request meanwhile is taken as one and cannot end the program with a file left.
+TEST_F(DataTestTest, TheRunIsBusyUntilItsFilesAreDeleted) {
+    struct Case {
+        const char* name;
+        std::function<void(FakeTransfer&)> script;
+        std::map<KText, int> openErrors;
+        size_t deletes;
+    };
+    const Case cases[] = {
+        {"completed", nullptr, {}, 2},
+        {"stopped",
+         [](FakeTransfer& t) {
+             if (!t.write && t.path == kVerify1 && t.offset == 65536 * 10) {
+                 runState.abortRequested = 1;
+             }
+         },
+         {},
+         2},
+        {"failed transfer",
+         [](FakeTransfer& t) {
+             if (t.write && t.path == kVerify2 && t.offset == 65536 * 4) t.error = 28;
+         },
+         {},
+         2},
+        {"copy not createable", nullptr, {{kVerify2, 5}}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        files.deleted.clear();
+        cursor.clear();
+        files.onTransfer = c.script;
+        files.openErrors = c.openErrors;
+        std::vector<int> busyAtDelete;
+        std::vector<size_t> cursorChangesAtDelete;
+        files.onDelete = [&](const KText&) {
+            busyAtDelete.push_back(runState.busy);
+            cursorChangesAtDelete.push_back(cursor.size());
+        };
+        DataReliabilityTest(2, kSize);
+        EXPECT_EQ(busyAtDelete, std::vector<int>(c.deletes, 1));
+        EXPECT_EQ(cursorChangesAtDelete, std::vector<size_t>(c.deletes, 1u)) << "wait cursor on";
+        EXPECT_EQ(runState.busy, 0);
+        EXPECT_EQ(cursor, (std::vector<bool>{true, false}));
+        EXPECT_TRUE(files.files.empty());
+    }
 }
 
 TEST_F(DataTestTest, AFailedOrShortTransferIsToldWithoutBlamingTheCabling) {

@@ -7,6 +7,7 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -72,6 +73,35 @@ TEST(SystemFileTest, NothingIsWrittenThroughALinkOrIntoAFolder) {
     // The user's own file of a file test may be reached through a link: it is only read.
     int error = 0;
     EXPECT_TRUE(files.Open(folder.File("link.tmp"), FileOpenMode{}, &error));
+}
+
+// A second name of the user's file at the test file's name: writing there would overwrite the
+// user's file, so the name is refused and both names stay as they were.
+TEST(SystemFileTest, ANameThatSharesItsFileWithAnotherIsNeverWritten) {
+    ScratchFolder folder;
+    FileSystem& files = SystemFileSystem();
+    folder.Write("precious.txt", "precious\n");
+    std::error_code failed;
+    std::filesystem::create_hard_link(folder.path() / "precious.txt", folder.path() / "KADRA.TMP",
+                                      failed);
+    if (failed) GTEST_SKIP() << "no hard links here: " << failed.message();
+    FileOpenMode write;
+    write.write = true;
+    for (bool unbuffered : {false, true}) {
+        write.unbuffered = unbuffered;
+        int error = 0;
+        EXPECT_FALSE(files.Open(folder.File("KADRA.TMP"), write, &error));
+        EXPECT_EQ(error, kNotRegularFileError);
+    }
+    EXPECT_EQ(folder.Read("precious.txt"), "precious\n");
+    EXPECT_EQ(folder.Read("KADRA.TMP"), "precious\n");
+    EXPECT_EQ(std::filesystem::hard_link_count(folder.path() / "precious.txt"), 2u);
+    // Once the other name is gone, the leftover is a plain file of one name: replaced.
+    std::filesystem::remove(folder.path() / "precious.txt");
+    int error = 0;
+    EXPECT_TRUE(files.Open(folder.File("KADRA.TMP"), write, &error))
+        << ToUtf8(files.ErrorText(error));
+    EXPECT_EQ(folder.Read("KADRA.TMP"), "") << "created anew, empty";
 }
 
 class SystemFileModeTest : public ::testing::TestWithParam<bool> {};
@@ -185,6 +215,65 @@ TEST_P(SystemFileModeTest, QueuedRequestsCompleteInTheirSlots) {
 INSTANTIATE_TEST_SUITE_P(BufferedAndUnbuffered, SystemFileModeTest, ::testing::Bool());
 
 #ifndef _WIN32
+// A FIFO at the name is refused at once, for writing and for reading, without waiting for a
+// peer; it stays where it was. (For an uncached read the system itself refuses it, EINVAL.)
+TEST_P(SystemFileModeTest, AFifoAtTheNameIsRefusedWithoutWaiting) {
+    ScratchFolder folder;
+    FileSystem& files = SystemFileSystem();
+    const std::string fifo = ToUtf8(folder.File("KADRA.TMP"));
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0) << std::strerror(errno);
+    for (bool write : {true, false}) {
+        FileOpenMode mode;
+        mode.write = write;
+        mode.unbuffered = GetParam();
+        int error = 0;
+        EXPECT_FALSE(files.Open(folder.File("KADRA.TMP"), mode, &error)) << write;
+        if (write || !GetParam()) {
+            EXPECT_EQ(error, kNotRegularFileError) << write;
+        } else {
+            EXPECT_NE(error, 0);
+        }
+    }
+    EXPECT_FALSE(files.Delete(folder.File("KADRA.TMP")));
+    struct stat info {};
+    ASSERT_EQ(lstat(fifo.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+}
+
+// An existing test file of one name is replaced by a new file, not written in place: a reader
+// that still holds the old one goes on reading what it held.
+TEST_P(SystemFileModeTest, AnExistingTestFileIsReplacedNotWrittenInPlace) {
+    ScratchFolder folder;
+    FileSystem& files = SystemFileSystem();
+    folder.Write("KADRA.TMP", "left by an earlier run");
+    const std::string name = ToUtf8(folder.File("KADRA.TMP"));
+    const int held = open(name.c_str(), O_RDONLY);
+    ASSERT_GE(held, 0);
+    struct stat before {};
+    ASSERT_EQ(fstat(held, &before), 0);
+    FileOpenMode mode;
+    mode.write = true;
+    mode.unbuffered = GetParam();
+    Pages block(kBlock);
+    FillBlock(block.data, 3);
+    int error = 0;
+    {
+        auto file = files.Open(folder.File("KADRA.TMP"), mode, &error);
+        ASSERT_TRUE(file) << ToUtf8(files.ErrorText(error));
+        EXPECT_EQ(file->Write(block.data, kBlock).bytes, kBlock);
+    }
+    char old[65] = {};
+    EXPECT_EQ(pread(held, old, sizeof old - 1, 0), 22);
+    EXPECT_STREQ(old, "left by an earlier run");
+    struct stat after {};
+    ASSERT_EQ(fstat(held, &after), 0);
+    EXPECT_EQ(after.st_nlink, 0u) << "the old file lost its name";
+    close(held);
+    uint64_t size = 0;
+    ASSERT_TRUE(files.FileSize(folder.File("KADRA.TMP"), &size));
+    EXPECT_EQ(size, kBlock);
+}
+
 // Once the queue and the file are closed, nothing holds the file open any more: a deleted test
 // file gives its space back at once, and the next run finds it free. (A ring that still held a
 // registered file kept it open until the kernel tore the ring down, seconds later.)

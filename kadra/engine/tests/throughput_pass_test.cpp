@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -160,9 +161,13 @@ struct OpenFailureCase {
     const wchar_t* line;
 };
 
+PassOutcome WritePass(const KText& path, uint64_t size, uint32_t physAddress, KText* line) {
+    return WriteLinearPass(path, size, physAddress, line);
+}
+
 TEST_F(ThroughputPassTest, AFileThatCannotBeOpenedGivesItsLineAndNoResult) {
     files.openErrors[kPath] = 5;
-    const OpenFailureCase cases[] = {{&WriteLinearPass, L"R:\\KADRA.TMP not createable\r\n"},
+    const OpenFailureCase cases[] = {{&WritePass, L"R:\\KADRA.TMP not createable\r\n"},
                                      {&ReadLinearPass, L"R:\\KADRA.TMP not found\r\n"},
                                      {&ReadRandomPass, L"R:\\KADRA.TMP not found\r\n"}};
     for (const OpenFailureCase& c : cases) {
@@ -176,6 +181,37 @@ TEST_F(ThroughputPassTest, AFileThatCannotBeOpenedGivesItsLineAndNoResult) {
         EXPECT_EQ(
             resultTable.writeLinear[k] + resultTable.readLinear[k] + resultTable.readRandom[k],
             0.0);
+    }
+}
+
+// Only the write pass's open creates the file, and the run deletes it only then: whatever
+// happened after the open, but never when the open failed or the name was refused.
+TEST_F(ThroughputPassTest, TheWritePassTellsWhetherItCreatedTheFile) {
+    struct Case {
+        const char* name;
+        int openError;
+        std::function<void(FakeTransfer&)> script;
+        PassOutcome outcome;
+        bool created;
+    };
+    const Case cases[] = {
+        {"finished", 0, nullptr, PassOutcome::Finished, true},
+        {"not createable", 5, nullptr, PassOutcome::Failed, false},
+        {"name refused", kNotRegularFileError, nullptr, PassOutcome::Refused, false},
+        {"disk full", 0, [](FakeTransfer& t) { t.error = 28; }, PassOutcome::Failed, true},
+        {"stopped", 0, [](FakeTransfer&) { runState.abortRequested = 1; }, PassOutcome::Stopped,
+         true},
+    };
+    testSettings.quick = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        files.openErrors.clear();
+        if (c.openError != 0) files.openErrors[kPath] = c.openError;
+        files.onTransfer = c.script;
+        runState.abortRequested = 0;
+        bool created = !c.created;
+        EXPECT_EQ(WriteLinearPass(kPath, kSize, 0, nullptr, &created), c.outcome);
+        EXPECT_EQ(created, c.created);
     }
 }
 
