@@ -177,10 +177,9 @@ void RasterGraphCanvas::HoldCurve(uint32_t) {
     curveStarted_ = false;
     if (pngPrefix_.empty()) return;
     const std::string name = CurveFileName(pngPrefix_, curvePass_, curveBlockSize_);
-    std::string reason;
-    if (!WritePngFile(surface_.get(), name, &reason)) {
-        warnings_ << "kadra: warning: curve not written to " << name << ": " << reason << "\n"
-                  << std::flush;
+    std::string error;
+    if (!WritePngFile(surface_.get(), name, &error)) {
+        warnings_ << "kadra: warning: curve not written to " << error << "\n" << std::flush;
     }
 }
 

@@ -278,16 +278,24 @@ TEST(ResultFileTest, AFailedRenameKeepsThePathAndRemovesTheTemporaryFile) {
     EXPECT_EQ(ReadAll(path / "keep"), "k");
 }
 
-TEST(ResultFileTest, ALinkKeepsPointingAtTheReplacedFile) {
+// Nothing is written through a link: a symbolic link at the path is replaced by the results
+// and what it points to keeps its content; so does a hard link's other name.
+TEST(ResultFileTest, ALinkAtThePathIsReplacedAndWhatItNamesIsKept) {
     ScratchFolder folder;
     folder.Write("real.json", "old");
     fs::create_symlink("real.json", folder.path() / "link.json");
-    ResultFile file;
-    std::string error;
-    ASSERT_TRUE(file.Open((folder.path() / "link.json").string(), &error)) << error;
-    ASSERT_TRUE(file.Commit("new", &error)) << error;
-    EXPECT_TRUE(fs::is_symlink(folder.path() / "link.json"));
-    EXPECT_EQ(ReadAll(folder.path() / "real.json"), "new");
+    fs::create_hard_link(folder.path() / "real.json", folder.path() / "hard.json");
+    for (const char* name : {"link.json", "hard.json"}) {
+        ResultFile file;
+        std::string error;
+        ASSERT_TRUE(file.Open((folder.path() / name).string(), &error)) << error;
+        ASSERT_TRUE(file.Commit(std::string("new ") + name, &error)) << error;
+        EXPECT_FALSE(fs::is_symlink(folder.path() / name)) << name;
+        EXPECT_EQ(ReadAll(folder.path() / name), std::string("new ") + name);
+        EXPECT_EQ(ReadAll(folder.path() / "real.json"), "old") << name;
+    }
+    EXPECT_EQ(Names(folder.path()),
+              (std::vector<std::string>{"hard.json", "link.json", "real.json"}));
 }
 
 }  // namespace
