@@ -14,6 +14,7 @@
 #include "cli_options.h"
 #include "graph.h"
 #include "host.h"
+#include "output_file.h"
 #include "program_path.h"
 #include "progress_display.h"
 #include "raster_graph_canvas.h"
@@ -112,9 +113,18 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    // The result files are checked before anything runs, so that a bad path costs no test.
+    // No output may replace a file the run reads or tests, by any of its names. The result
+    // files are checked (and the log's and the curves' names against the run's files) before
+    // anything runs, so that a bad path costs no test.
+    for (const std::string& input : RunInputPaths(options))
+        outfile::ProtectInput(outfile::PathFromNarrow(input));
+    std::vector<RunOutput> duringRun;
+    if (const std::string log = RunLogPath(options, inputs); !log.empty())
+        duringRun.push_back({"the log ", log});
+    for (const std::string& curve : RasterGraphCanvas::CurveFileNames(options.graphPrefix))
+        duringRun.push_back({"--graph ", curve});
     ResultOutputs outputs;
-    if (!outputs.Open(options, &error)) {
+    if (!outputs.Open(options, duringRun, &error)) {
         std::cerr << "kadra: " << error << "\n";
         return 2;
     }

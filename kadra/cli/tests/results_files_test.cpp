@@ -11,8 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "cli_options.h"
 #include "kadra_test_support.h"
+#include "output_file.h"
 #include "result_file.h"
+#include "result_outputs.h"
 #include "results_csv.h"
 #include "results_json.h"
 #include "run_record.h"
@@ -296,6 +299,59 @@ TEST(ResultFileTest, ALinkAtThePathIsReplacedAndWhatItNamesIsKept) {
     }
     EXPECT_EQ(Names(folder.path()),
               (std::vector<std::string>{"hard.json", "link.json", "real.json"}));
+}
+
+// The files each command reads or tests are protected from every output by any name: the test
+// file of a disk test (not there yet), the file of a file test, the data test's two files, the
+// INI read. A result file, or a file the run writes while it runs (the log, a curve), at one of
+// them is refused before the run; other names are taken.
+TEST(ResultOutputsTest, NoOutputMayBeAFileTheRunReadsOrTests) {
+    ResetKadraState();
+    ScratchFolder folder;
+    const fs::path dir = folder.path();
+    folder.Write("KADRA.INI", "[INIT]\n");
+    folder.Write("clip.avi", "frames");
+    fs::create_hard_link(dir / "clip.avi", dir / "other.avi");
+    testSettings.iniPath = (dir / "KADRA.INI").wstring();
+    testSettings.tempFileName = L"KADRA.TMP";
+    struct Case {
+        CliCommand command;
+        std::vector<std::string> inputs;  // names of the protected files in the folder
+    };
+    const std::vector<Case> cases = {
+        {CliCommand::Disk, {"KADRA.TMP", "KADRA.INI"}},
+        {CliCommand::File, {"clip.avi", "other.avi", "KADRA.INI"}},
+        {CliCommand::Data, {"verify1.TMP", "verify2.TMP", "KADRA.INI"}},
+    };
+    for (const Case& c : cases) {
+        CliOptions options;
+        options.command = c.command;
+        options.dir = dir.string();
+        options.path = (dir / "clip.avi").string();
+        outfile::ClearProtectedInputs();
+        for (const std::string& input : RunInputPaths(options))
+            outfile::ProtectInput(input);
+        for (const std::string& name : c.inputs) {
+            const std::string path = (dir / name).string();
+            ResultOutputs outputs;
+            std::string error;
+            options.json = path;
+            EXPECT_FALSE(outputs.Open(options, {}, &error)) << name;
+            EXPECT_EQ(error, "--json " + path + ": is a file this run reads or tests");
+            options.json.clear();
+            EXPECT_FALSE(outputs.Open(options, {{"the log ", path}}, &error)) << name;
+            EXPECT_EQ(error, "the log " + path + ": is a file this run reads or tests");
+        }
+        ResultOutputs outputs;
+        std::string error;
+        options.json = (dir / "r.json").string();
+        EXPECT_TRUE(outputs.Open(options, {{"the log ", (dir / "kadra x.rtf").string()}}, &error))
+            << error;
+        outputs.Discard();
+    }
+    outfile::ClearProtectedInputs();
+    EXPECT_EQ(folder.Read("clip.avi"), "frames");
+    ResetKadraState();
 }
 
 }  // namespace
