@@ -208,8 +208,9 @@ std::string CliUsage() {
            "  --quiet, -q            no progress line on standard error\n"
            "Without the power-user setting the INI's queue length, buffer and caching give way\n"
            "to 10, main memory and no caching, as in the window program; options still apply.\n"
-           "Ctrl-C or SIGTERM stops a test; its files are deleted.\n"
-           "Exit status: 0 done, 1 a pass failed or data errors, 2 not started, 130 stopped.\n";
+           "Ctrl-C, SIGTERM or SIGHUP stops a test; its files are deleted.\n"
+           "Exit status: 0 done, 1 a pass failed, data errors or an output not written,\n"
+           "2 not started, 130 stopped.\n";
 }
 
 bool CheckRunFolder(const std::string& dir, std::string* error) {

@@ -46,9 +46,14 @@ done
     fail "curve warnings: $(cat "$dir/err.txt")"
 grep -q '^ 2048 |' "$dir/out.txt" || fail "results after unwritable curves: $(cat "$dir/out.txt")"
 
-# A title the file system refuses as a name: the message, no log, the run goes on.
+# A title the file system refuses as a name: the message, no log, the run goes on, and its exit
+# status says that the log asked for is missing.
+set +e
 "$kadra" disk --dir "$dir" --size 4 --queue 0 --quick --log --ini "$ini" --description "a/b" \
-    > "$dir/out.txt" 2> "$dir/err.txt" || fail "run without its log failed"
+    > "$dir/out.txt" 2> "$dir/err.txt"
+status=$?
+set -e
+[ $status -eq 1 ] || fail "run without its log: status $status"
 grep -q "^Logfile Error: Could not create logfile:\$" "$dir/err.txt" || fail "message: $(cat "$dir/err.txt")"
 grep -qxF "$dir/logs/kadra a/b.rtf" "$dir/err.txt" || fail "message path: $(cat "$dir/err.txt")"
 grep -q "^Please remove invalid characters (if any)\$" "$dir/err.txt" || fail "message end"
@@ -75,4 +80,5 @@ headings=$(count ' kB block, ' "$log")
     fail "stopped log: $headings headings, $pictures pictures"
 grep -q 'STOPPED' "$log" && grep -q 'SUMMARY' "$log" || fail "stopped log not marked"
 [ "$(ls "$dir/logs" | wc -l)" -eq 2 ] || fail "files beside the logs: $(ls "$dir/logs")"
+
 echo "kadra log end to end: ok"
