@@ -163,6 +163,11 @@ bool OutputFile::Write(const void* data, std::size_t size) {
     return true;
 }
 
+std::string OutputFile::WriteFailure() const {
+    if (!failed_) return {};
+    return Failure(target_, detail::ErrorText(failure_));
+}
+
 bool OutputFile::Write(std::string_view bytes) {
     return Write(bytes.data(), bytes.size());
 }

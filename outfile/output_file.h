@@ -53,6 +53,9 @@ class OutputFile {
     // Removes the temporary file; the target stays as it was.
     void Discard();
 
+    // "<target>: <reason>" of the write that failed; empty while none has.
+    std::string WriteFailure() const;
+
     bool isOpen() const;
     const std::filesystem::path& target() const { return target_; }
     const std::filesystem::path& temporaryPath() const { return temporary_; }

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "ini_file.h"
+#include "output_file.h"
 
 namespace kadra {
 namespace {
@@ -238,37 +239,18 @@ bool SaveDocument(const IniDocument& doc, const KText& path) {
         text += doc.lineEnd;
     }
     const std::string bytes = Encode(text, doc.encoding);
-    // Written beside the file and renamed over it, so a failed write never leaves half a file;
-    // a link is followed so that the file it names is the one replaced, with its permissions.
+    // An output file: written beside the file and renamed over it, so a failed write never
+    // leaves half a file. A settings file behind a link is the one the user keeps, so the link
+    // is followed here and the file it names is replaced, with its permissions.
     namespace fs = std::filesystem;
     std::error_code error;
-    fs::path targetPath(ToUtf8(path));
+    fs::path target(ToUtf8(path));
     if (doc.existed) {
-        const fs::path real = fs::canonical(targetPath, error);
-        if (!error) targetPath = real;
+        const fs::path real = fs::canonical(target, error);
+        if (!error) target = real;
     }
-    const std::string target = targetPath.string();
-    const std::string temporary = target + ".new~";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (doc.existed) {
-        const fs::file_status status = fs::status(targetPath, error);
-        if (!error) fs::permissions(temporary, status.permissions(), error);
-    }
-    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    std::string failure;
+    return outfile::WriteOutputFile(target, bytes, &failure);
 }
 
 KText Folded(KTextView name) {

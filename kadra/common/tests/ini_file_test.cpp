@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 
 #include "kadra_test_support.h"
 
@@ -152,6 +153,23 @@ TEST(IniFileTest, NativeWriterFollowsLinksAndKeepsPermissions) {
     EXPECT_EQ(ReadIniString(L"INIT", L"Drive", L"", folder.File("real.ini")), L"S");
     EXPECT_EQ(fs::status(folder.path() / "real.ini").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
+}
+
+// The settings are written through a temporary file of their own: a link planted at a name the
+// writer might use beside the file is never written through.
+TEST(IniFileTest, NativeWriterWritesNoFileItDidNotCreate) {
+    namespace fs = std::filesystem;
+    ScratchFolder folder;
+    folder.Write("KADRA.INI", "[INIT]\nDrive=R\n");
+    folder.Write("precious.txt", "precious");
+    fs::create_symlink(folder.path() / "precious.txt", folder.path() / "KADRA.INI.new~");
+    ASSERT_TRUE(WriteIniString(L"INIT", L"Drive", L"S", folder.File("KADRA.INI")));
+    EXPECT_EQ(ReadIniString(L"INIT", L"Drive", L"", folder.File("KADRA.INI")), L"S");
+    std::ifstream in(folder.path() / "precious.txt");
+    std::string content;
+    std::getline(in, content);
+    EXPECT_EQ(content, "precious");
+    EXPECT_TRUE(fs::is_symlink(folder.path() / "KADRA.INI.new~"));
 }
 
 // A file read once is kept; a change from outside (a new time, even with the same size) or a

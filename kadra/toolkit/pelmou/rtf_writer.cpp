@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <mutex>
-#include <random>
-#include <system_error>
 #include <vector>
 
 #include "png_encoder.h"
@@ -68,17 +65,6 @@ void AppendUnicode(std::string& out, int unit) {
     out += '?';
 }
 
-std::filesystem::path TemporaryPathFor(const std::filesystem::path& path) {
-    static std::mutex lock;
-    static std::mt19937 generator{std::random_device{}()};
-    std::lock_guard<std::mutex> guard(lock);
-    char suffix[24];
-    std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(generator()));
-    std::filesystem::path temporary = path;
-    temporary += suffix;
-    return temporary;
-}
-
 }  // namespace
 
 std::size_t DibStride(int width, int bitsPerPixel) {
@@ -86,21 +72,19 @@ std::size_t DibStride(int width, int bitsPerPixel) {
     return (static_cast<std::size_t>(width) * static_cast<std::size_t>(bitsPerPixel) + 31) / 32 * 4;
 }
 
-std::unique_ptr<RtfWriter> RtfWriter::Create(const std::filesystem::path& path) {
-    std::error_code error;
-    if (path.empty() || !path.has_filename() || std::filesystem::is_directory(path, error)) {
+std::unique_ptr<RtfWriter> RtfWriter::Create(const std::filesystem::path& path,
+                                             std::string* error) {
+    std::unique_ptr<RtfWriter> writer(new RtfWriter(path));
+    std::string reason;
+    if (!writer->file_.Open(path, &reason)) {
+        if (error != nullptr) *error = reason;
         return nullptr;
     }
-    std::unique_ptr<RtfWriter> writer(new RtfWriter(path, TemporaryPathFor(path)));
-    writer->file_.open(writer->temporaryPath_, std::ios::out | std::ios::binary | std::ios::trunc);
-    if (!writer->file_.is_open()) return nullptr;
     writer->Write(kHeader);
-    if (writer->failed_) return nullptr;  // the destructor removes the file
     return writer;
 }
 
-RtfWriter::RtfWriter(std::filesystem::path path, std::filesystem::path temporaryPath)
-    : path_(std::move(path)), temporaryPath_(std::move(temporaryPath)) {}
+RtfWriter::RtfWriter(std::filesystem::path path) : path_(std::move(path)) {}
 
 RtfWriter::~RtfWriter() {
     if (!closed_) Discard();
@@ -108,8 +92,7 @@ RtfWriter::~RtfWriter() {
 
 void RtfWriter::Write(std::string_view bytes) {
     if (failed_) return;
-    file_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!file_) failed_ = true;
+    if (!file_.Write(bytes)) failed_ = true;
 }
 
 void RtfWriter::StartParagraph(uint32_t flags) {
@@ -280,29 +263,23 @@ bool RtfWriter::AddImage(int width, int height, int bitsPerPixel, RowOrder order
 
 bool RtfWriter::Close() {
     if (closed_) return false;
-    Write("}\r\n");
-    if (!failed_) {
-        file_.flush();
-        if (!file_) failed_ = true;
-    }
-    file_.close();
-    if (file_.fail()) failed_ = true;
-    if (!failed_) {
-        std::error_code error;
-        std::filesystem::rename(temporaryPath_, path_, error);
-        if (error) failed_ = true;
-    }
-    if (failed_) {
-        Discard();
-    }
     closed_ = true;
-    return !failed_;
+    Write("}\r\n");
+    if (failed_) {
+        failure_ = file_.WriteFailure();
+        if (failure_.empty()) failure_ = outfile::PathText(path_) + ": the document failed";
+        file_.Discard();
+        return false;
+    }
+    if (!file_.Commit(&failure_)) {
+        failed_ = true;
+        return false;
+    }
+    return true;
 }
 
 void RtfWriter::Discard() {
-    if (file_.is_open()) file_.close();
-    std::error_code error;
-    std::filesystem::remove(temporaryPath_, error);
+    file_.Discard();
     failed_ = true;
 }
 

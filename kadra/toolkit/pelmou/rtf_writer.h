@@ -1,9 +1,10 @@
 // The RTF document writer behind pelmou.dll's RTF_ calls and the native kadra's log.
 //
-// A document is written to a temporary file beside its target and renamed to the target by
-// Close, so the target path never holds a half-written document: after any failure (a write
-// that fails, a bad picture stream, a rename that fails, a writer destroyed without Close)
-// the temporary file is removed and nothing appears at the target.
+// A document is an output file (outfile::OutputFile): written to a temporary file beside its
+// target and renamed to the target by Close, so the target path never holds a half-written
+// document, and never written through a link or into a FIFO or device: after any failure (a
+// write that fails, a bad picture stream, a rename that fails, a writer destroyed without
+// Close) the temporary file is removed and the target keeps what it held.
 //
 // Texts are UTF-16. Every character outside ASCII is written as an RTF Unicode escape, so the
 // text reads back unchanged in any script. A backslash that starts one of the formatting
@@ -17,11 +18,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "output_file.h"
 
 namespace pelmou {
 
@@ -40,8 +42,10 @@ std::size_t DibStride(int width, int bitsPerPixel);
 class RtfWriter {
   public:
     // Starts a document that Close will place at `path`; null when its file cannot be created
-    // (a missing folder, a name the file system refuses, a folder at the path).
-    static std::unique_ptr<RtfWriter> Create(const std::filesystem::path& path);
+    // (a missing folder, a name the file system refuses, a folder, FIFO or device at the path,
+    // a protected input of the run), with the reason in `error` when given.
+    static std::unique_ptr<RtfWriter> Create(const std::filesystem::path& path,
+                                             std::string* error = nullptr);
 
     // Removes the temporary file unless Close has placed the document.
     ~RtfWriter();
@@ -64,22 +68,23 @@ class RtfWriter {
 
     // Finishes the document and renames it to the target path. False when any step of the
     // document failed; then nothing is left at the target path (an earlier file there is
-    // kept) and the temporary file is removed.
+    // kept), the temporary file is removed and failure() tells why.
     bool Close();
+    const std::string& failure() const { return failure_; }
 
     // The path Close renames the document to, and the temporary file written until then.
     const std::filesystem::path& path() const { return path_; }
-    const std::filesystem::path& temporaryPath() const { return temporaryPath_; }
+    const std::filesystem::path& temporaryPath() const { return file_.temporaryPath(); }
 
   private:
-    RtfWriter(std::filesystem::path path, std::filesystem::path temporaryPath);
+    explicit RtfWriter(std::filesystem::path path);
     void Write(std::string_view bytes);
     void StartParagraph(uint32_t flags);
     void Discard();
 
     std::filesystem::path path_;
-    std::filesystem::path temporaryPath_;
-    std::ofstream file_;
+    outfile::OutputFile file_;
+    std::string failure_;
     bool failed_ = false;
     bool closed_ = false;
     bool atParagraphStart_ = true;

@@ -15,6 +15,7 @@
 #ifndef _WIN32
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #endif
 
 namespace pelmou {
@@ -290,7 +291,31 @@ TEST_F(RtfWriterTest, FailsAndLeavesNothingWhenAWriteFails) {
 
     EXPECT_FALSE(added && textAdded && closed);
     EXPECT_FALSE(closed);
+    EXPECT_NE(writer->failure().find("full.rtf: "), std::string::npos) << writer->failure();
     EXPECT_TRUE(Listing().empty());
+}
+
+// A log named where a link stands replaces the link; the file it named keeps its content. A
+// FIFO is refused at once rather than waited on.
+TEST_F(RtfWriterTest, NeverWritesThroughALinkOrIntoAFifo) {
+    std::ofstream(folder_ / "precious.txt") << "precious";
+    fs::create_symlink(folder_ / "precious.txt", folder_ / "symlink.rtf");
+    fs::create_hard_link(folder_ / "precious.txt", folder_ / "hardlink.rtf");
+    for (const char* name : {"symlink.rtf", "hardlink.rtf"}) {
+        SCOPED_TRACE(name);
+        auto writer = RtfWriter::Create(folder_ / name);
+        ASSERT_NE(writer, nullptr);
+        ASSERT_TRUE(writer->AddText(u"log\n", kRtfPlain));
+        ASSERT_TRUE(writer->Close());
+        EXPECT_FALSE(fs::is_symlink(folder_ / name));
+        EXPECT_EQ(ReadFile(folder_ / name).rfind("{\\rtf1", 0), 0u);
+    }
+    EXPECT_EQ(ReadFile(folder_ / "precious.txt"), "precious");
+
+    ASSERT_EQ(mkfifo((folder_ / "fifo.rtf").c_str(), 0600), 0);
+    std::string error;
+    EXPECT_EQ(RtfWriter::Create(folder_ / "fifo.rtf", &error), nullptr);
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
 }
 
 // With the folder gone the rename fails; the writer reports it.
