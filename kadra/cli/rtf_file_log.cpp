@@ -11,7 +11,8 @@ namespace kadra {
 bool RtfFileLog::Create(const KText& path) {
     Discard();
     createFailed_ = false;
-    writer_ = pelmou::RtfWriter::Create(outfile::PathFromNarrow(ToUtf8(path)));
+    createError_.clear();
+    writer_ = pelmou::RtfWriter::Create(outfile::PathFromNarrow(ToUtf8(path)), &createError_);
     if (!writer_) createFailed_ = true;
     return writer_ != nullptr;
 }
@@ -68,7 +69,12 @@ bool RtfFileLog::Finish(bool stopped) {
     afterSummary_.clear();
     std::unique_ptr<pelmou::RtfWriter> writer = std::move(writer_);
     if (writer->Close()) return true;
-    messages_ << "kadra: the log " << outfile::PathText(writer->path()) << " could not be written\n"
+    // The writer's reason names the path, which the message names already.
+    const std::string path = outfile::PathText(writer->path());
+    std::string reason = writer->failure();
+    if (reason.rfind(path + ": ", 0) == 0) reason.erase(0, path.size() + 2);
+    messages_ << "kadra: the log " << path << " could not be written"
+              << (reason.empty() ? "" : ": " + reason) << "\n"
               << std::flush;
     return false;
 }
@@ -81,7 +87,10 @@ void RtfFileLog::Discard() {
 }
 
 void RtfFileLog::ReportCreateFailure(const KText& message, const KText& caption) {
-    messages_ << ToUtf8(caption) << ": " << ToUtf8(message) << "\n" << std::flush;
+    messages_ << ToUtf8(caption) << ": " << ToUtf8(message) << "\n";
+    // The system's reason, which the window program's message leaves out.
+    if (!createError_.empty()) messages_ << "kadra: " << createError_ << "\n";
+    messages_ << std::flush;
 }
 
 }  // namespace kadra

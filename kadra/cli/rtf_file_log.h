@@ -9,6 +9,7 @@
 
 #include <iostream>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -47,6 +48,7 @@ class RtfFileLog : public TestLog {
     std::ostream& messages_;
     std::unique_ptr<pelmou::RtfWriter> writer_;
     bool createFailed_ = false;
+    std::string createError_;  // why the document could not be created
     // The summary asked for: its picture, and the texts that follow it.
     bool summaryAsked_ = false;
     DibPicture summary_;

@@ -122,7 +122,8 @@ if [ "$(id -u)" = 0 ] && mkdir "$dir/small" && mount -t tmpfs -o size=256k tmpfs
     status=$?
     set -e
     [ $status -eq 1 ] || fail "log on a full disk: status $status $(cat "$dir/err.txt")"
-    grep -qxF "kadra: the log $dir/small/kadra full.rtf could not be written" "$dir/err.txt" ||
+    grep -qxF "kadra: the log $dir/small/kadra full.rtf could not be written: No space left on device" \
+        "$dir/err.txt" ||
         fail "log on a full disk: $(cat "$dir/err.txt")"
     [ "$(cat "$dir/small/kadra full.rtf")" = old ] || fail "the earlier log replaced by a part"
     [ "$(ls -A "$dir/small" | sort | tr '\n' ' ')" = "filler kadra full.rtf " ] ||

@@ -189,7 +189,9 @@ TEST_F(RtfFileLogTest, ALogFolderThatDoesNotExistIsToldAndTheRunGoesOnWithoutALo
     WriteRun({16384});
     const std::string path = (folder.path() / "missing" / "kadra RAID 0.rtf").string();
     EXPECT_EQ(messages.str(), "Logfile Error: Could not create logfile:\n" + path +
-                                  "\nPlease remove invalid characters (if any)\n");
+                                  "\nPlease remove invalid characters (if any)\n"
+                                  "kadra: " +
+                                  path + ": No such file or directory\n");
     EXPECT_EQ(runState.log, nullptr);
     EXPECT_FALSE(finished) << "a log asked for and not created fails the run";
     EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
@@ -227,7 +229,8 @@ TEST_F(RtfFileLogTest, ALogThatCannotBePlacedIsToldAndFailsTheRun) {
     std::filesystem::create_directory(path);
     folder.Write("kadra RAID 0.rtf/keep", "k");
     EXPECT_FALSE(log.Finish(false));
-    EXPECT_EQ(messages.str(), "kadra: the log " + path.string() + " could not be written\n");
+    EXPECT_EQ(messages.str(),
+              "kadra: the log " + path.string() + " could not be written: Is a directory\n");
     EXPECT_EQ(folder.Read("kadra RAID 0.rtf/keep"), "k");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
                             std::filesystem::directory_iterator()),
