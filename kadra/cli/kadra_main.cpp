@@ -146,8 +146,10 @@ int main(int argc, char** argv) {
     std::vector<RunOutput> duringRun;
     if (const std::string log = RunLogPath(options, inputs); !log.empty())
         duringRun.push_back({"the log ", log});
-    for (const std::string& curve : RasterGraphCanvas::CurveFileNames(options.graphPrefix))
-        duringRun.push_back({"--graph ", curve});
+    if (!options.graphPrefix.empty()) {
+        for (const std::string& curve : RasterGraphCanvas::CurveFileNames(options.graphPrefix))
+            duringRun.push_back({"--graph ", curve});
+    }
     ResultOutputs outputs;
     if (!outputs.Open(options, duringRun, &error)) {
         std::cerr << "kadra: " << error << "\n";

@@ -6,7 +6,7 @@
 #
 #   kadra_cli_results_end_to_end.sh KADRA SCHEMA
 set -euo pipefail
-kadra=$1
+kadra=$(readlink -f "$1")
 schema=$2
 dir=$(mktemp -d "${TMPDIR:-/tmp}/kadra-results-e2e.XXXXXX")
 trap 'rm -rf "$dir"' EXIT
@@ -304,6 +304,9 @@ refused "--graph at the tested file" "$prot/read linear synchronous 64 kB.png" \
     file "$prot/read linear synchronous 64 kB.png" --no-log --ini "$ini" --graph "$prot/"
 refused "--graph at a hard link of the tested file" "$prot/read linear synchronous 64 kB.png" \
     file "$prot/victim.img" --no-log --ini "$ini" --graph "$prot/"
+# Without --graph a file with a curve's name is a file like any other.
+(cd "$prot" && "$kadra" file "read linear synchronous 64 kB.png" --queue 0 --quick --no-log \
+    --ini "$ini" > /dev/null 2> "$dir/err.txt") || fail "a file with a curve's name: $(cat "$dir/err.txt")"
 [ "$(sha256sum "$prot/victim.img" "$prot/KADRA.INI")" = "$sums" ] || fail "a protected file written"
 [ -z "$(ls -A "$prot" | grep '\.tmp$' || true)" ] || fail "temporary files left: $(ls -A "$prot")"
 [ -z "$(ls -A "$run")" ] || fail "files left in the run folder: $(ls -A "$run")"
