@@ -2,26 +2,16 @@
 
 #include <fontconfig/fontconfig.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 
+#include "output_file.h"
 #include "rtf_writer.h"
 
 namespace kadra {
 namespace {
 
-struct PngStream {
-    std::FILE* file = nullptr;
-    int error = 0;  // errno of the first failed write
-};
-
-cairo_status_t WritePngBytes(void* closure, const unsigned char* data, unsigned int length) {
-    auto* stream = static_cast<PngStream*>(closure);
-    if (std::fwrite(data, 1, length, stream->file) != length) {
-        if (stream->error == 0) stream->error = errno != 0 ? errno : EIO;
-        return CAIRO_STATUS_WRITE_ERROR;
-    }
+cairo_status_t AppendPngBytes(void* closure, const unsigned char* data, unsigned int length) {
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
     return CAIRO_STATUS_SUCCESS;
 }
 
@@ -82,25 +72,23 @@ DibPicture DibOfSurface(cairo_surface_t* surface) {
     return picture;
 }
 
-bool WritePngFile(cairo_surface_t* surface, const std::string& path, std::string* reason) {
-    PngStream stream;
-    errno = 0;
-    stream.file = std::fopen(path.c_str(), "wb");
-    if (!stream.file) {
-        if (reason) *reason = std::strerror(errno != 0 ? errno : EIO);
+bool EncodePng(cairo_surface_t* surface, std::string* png, std::string* reason) {
+    png->clear();
+    const cairo_status_t status = cairo_surface_write_to_png_stream(surface, AppendPngBytes, png);
+    if (status == CAIRO_STATUS_SUCCESS) return true;
+    if (reason) *reason = cairo_status_to_string(status);
+    png->clear();
+    return false;
+}
+
+bool WritePngFile(cairo_surface_t* surface, const std::string& path, std::string* error) {
+    std::string png;
+    std::string reason;
+    if (!EncodePng(surface, &png, &reason)) {
+        *error = path + ": " + reason;
         return false;
     }
-    const cairo_status_t status =
-        cairo_surface_write_to_png_stream(surface, WritePngBytes, &stream);
-    errno = 0;
-    const bool closed = std::fclose(stream.file) == 0;
-    if (!closed && stream.error == 0) stream.error = errno != 0 ? errno : EIO;
-    if (status == CAIRO_STATUS_SUCCESS && closed) return true;
-    if (reason) {
-        *reason = stream.error != 0 ? std::strerror(stream.error) : cairo_status_to_string(status);
-    }
-    std::remove(path.c_str());
-    return false;
+    return outfile::WriteOutputFile(outfile::PathFromNarrow(path), png, error);
 }
 
 }  // namespace kadra

@@ -39,8 +39,12 @@ struct DibPicture {
 // The image surface's pixels as DIB rows (empty for a surface that is not an image surface).
 DibPicture DibOfSurface(cairo_surface_t* surface);
 
-// Writes the surface as a PNG file at the path (UTF-8). False with the system's reason when the
-// file cannot be written; a partly written file is removed.
-bool WritePngFile(cairo_surface_t* surface, const std::string& path, std::string* reason);
+// The surface as the bytes of a PNG file. False with cairo's reason when it cannot be encoded.
+bool EncodePng(cairo_surface_t* surface, std::string* png, std::string* reason);
+
+// Writes the surface as a PNG file at the path (UTF-8) through the output-file component: the
+// path holds the whole picture or what it held before, and a link, a FIFO or a protected input
+// there is never written into. False with `error` set ("<path>: <reason>").
+bool WritePngFile(cairo_surface_t* surface, const std::string& path, std::string* error);
 
 }  // namespace kadra

@@ -29,6 +29,15 @@ bool TakeValue(const std::vector<std::string>& args, size_t& i, std::string* val
     return true;
 }
 
+// A path option's value: an empty one names no file and is refused rather than ignored.
+bool TakePath(const std::vector<std::string>& args, size_t& i, std::string* value,
+              std::string* error) {
+    if (!TakeValue(args, i, value, error)) return false;
+    if (!value->empty()) return true;
+    *error = "option " + args[i - 1] + " needs a path, not an empty text";
+    return false;
+}
+
 KText ReadInit(const wchar_t* key, const wchar_t* fallback, size_t capacity = 40) {
     return ReadIniString(L"INIT", key, fallback, testSettings.iniPath, capacity);
 }
@@ -90,7 +99,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options,
         o.command = CliCommand::Disk;
     } else if (command == "file") {
         o.command = CliCommand::File;
-        if (args.size() < 2 || args[1].rfind("--", 0) == 0) {
+        if (args.size() < 2 || args[1].empty() || args[1].rfind("--", 0) == 0) {
             *error = "kadra file needs the path of the file to read";
             return false;
         }
@@ -110,7 +119,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options,
         const std::string& a = args[i];
         bool ok = true;
         if (a == "--dir" && o.command != CliCommand::File) {
-            ok = TakeValue(args, i, &o.dir, error);
+            ok = TakePath(args, i, &o.dir, error);
         } else if (a == "--size" && o.command != CliCommand::File) {
             ok = TakeValue(args, i, &o.size, error);
         } else if (a == "--description" && o.command == CliCommand::Disk) {
@@ -122,7 +131,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options,
         } else if (a == "--product") {
             ok = TakeValue(args, i, &o.product, error);
         } else if (a == "--ini") {
-            ok = TakeValue(args, i, &o.ini, error);
+            ok = TakePath(args, i, &o.ini, error);
         } else if (a == "--buffered" || a == "--unbuffered") {
             o.unbuffered = a == "--unbuffered";
         } else if (a == "--quick" || a == "--all-sizes") {
@@ -132,11 +141,11 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options,
         } else if (a == "--log" || a == "--no-log") {
             o.log = a == "--log";
         } else if (a == "--graph" && o.command != CliCommand::Data) {
-            ok = TakeValue(args, i, &o.graphPrefix, error);
+            ok = TakePath(args, i, &o.graphPrefix, error);
         } else if (a == "--json" && o.command != CliCommand::Data) {
-            ok = TakeValue(args, i, &o.json, error);
+            ok = TakePath(args, i, &o.json, error);
         } else if (a == "--csv" && o.command != CliCommand::Data) {
-            ok = TakeValue(args, i, &o.csv, error);
+            ok = TakePath(args, i, &o.csv, error);
         } else if (a == "--buffer-per-request" && o.command != CliCommand::Data) {
             o.bufferPerRequest = true;
         } else if (a == "--quiet" || a == "-q") {
@@ -199,8 +208,9 @@ std::string CliUsage() {
            "  --quiet, -q            no progress line on standard error\n"
            "Without the power-user setting the INI's queue length, buffer and caching give way\n"
            "to 10, main memory and no caching, as in the window program; options still apply.\n"
-           "Ctrl-C or SIGTERM stops a test; its files are deleted.\n"
-           "Exit status: 0 done, 1 a pass failed or data errors, 2 not started, 130 stopped.\n";
+           "Ctrl-C, SIGTERM or SIGHUP stops a test; its files are deleted.\n"
+           "Exit status: 0 done, 1 a pass failed, data errors or an output not written,\n"
+           "2 not started, 130 stopped.\n";
 }
 
 bool CheckRunFolder(const std::string& dir, std::string* error) {

@@ -6,12 +6,21 @@
 #include <cstring>
 #include <utility>
 
+#include "block_sizes.h"
+
 namespace kadra {
 namespace {
 
 // The scale's and the markers' letters: a bold sans serif of the window's system font's size.
 constexpr char kGraphFont[] = "DejaVu Sans";
 constexpr double kGraphFontPixels = 12.0;
+
+// The labels the throughput passes give their curves (throughput_pass.cpp), which name the
+// curve files.
+constexpr const wchar_t* kCurvePasses[] = {
+    L"write linear synchronous", L"write linear asynchronous", L"read linear synchronous",
+    L"read linear asynchronous", L"read random synchronous",   L"read random asynchronous",
+};
 
 // Text positions handed to cairo stay within this distance of the area: cairo works in fixed
 // point and would wrap coordinates of millions of pixels.
@@ -177,10 +186,9 @@ void RasterGraphCanvas::HoldCurve(uint32_t) {
     curveStarted_ = false;
     if (pngPrefix_.empty()) return;
     const std::string name = CurveFileName(pngPrefix_, curvePass_, curveBlockSize_);
-    std::string reason;
-    if (!WritePngFile(surface_.get(), name, &reason)) {
-        warnings_ << "kadra: warning: curve not written to " << name << ": " << reason << "\n"
-                  << std::flush;
+    std::string error;
+    if (!WritePngFile(surface_.get(), name, &error)) {
+        warnings_ << "kadra: warning: curve not written to " << error << "\n" << std::flush;
     }
 }
 
@@ -193,6 +201,15 @@ void RasterGraphCanvas::StartCurve(const KText& pass, uint32_t blockSize) {
 std::string RasterGraphCanvas::CurveFileName(const std::string& prefix, const KText& pass,
                                              uint32_t blockSize) {
     return prefix + ToUtf8(pass) + " " + std::to_string(blockSize / 1024) + " kB.png";
+}
+
+std::vector<std::string> RasterGraphCanvas::CurveFileNames(const std::string& prefix) {
+    std::vector<std::string> names;
+    for (const wchar_t* pass : kCurvePasses) {
+        for (int k = 0; k < kBlockSizeCount; ++k)
+            names.push_back(CurveFileName(prefix, pass, BlockSizeAt(k)));
+    }
+    return names;
 }
 
 DibPicture RasterGraphCanvas::Picture() const {

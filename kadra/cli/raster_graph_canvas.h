@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "cairo_picture.h"
 #include "graph_canvas.h"
@@ -43,6 +44,9 @@ class RasterGraphCanvas : public GraphCanvas {
     // The file name of a curve: "<prefix><pass> <kB> kB.png".
     static std::string CurveFileName(const std::string& prefix, const KText& pass,
                                      uint32_t blockSize);
+    // Every name a curve file can take with the prefix: each pass, synchronous or queued, at
+    // each block size.
+    static std::vector<std::string> CurveFileNames(const std::string& prefix);
 
     // The picture as it stands.
     DibPicture Picture() const;

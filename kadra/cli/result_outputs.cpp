@@ -1,41 +1,49 @@
 #include "result_outputs.h"
 
-#include <signal.h>
-
-#include <filesystem>
 #include <ostream>
 
 #include "cli_options.h"
+#include "output_file.h"
 #include "report.h"
 #include "results_csv.h"
 #include "results_json.h"
 #include "results_text.h"
 #include "run_state.h"
+#include "test_log.h"
 #include "test_settings.h"
 
 namespace kadra {
 
 namespace {
 
-bool SameFile(const std::string& a, const std::string& b) {
-    std::error_code failedA;
-    std::error_code failedB;
-    const auto pathA = std::filesystem::weakly_canonical(a, failedA);
-    const auto pathB = std::filesystem::weakly_canonical(b, failedB);
-    if (failedA || failedB) return a == b;
-    return pathA == pathB;
+std::string InFolder(const std::string& folder, const std::string& name) {
+    if (folder.empty() || folder.back() == '/') return folder + name;
+    return folder + "/" + name;
+}
+
+// A refused output before the run: the path, and why.
+std::string Refused(const std::string& what, const std::string& path) {
+    return what + path + ": is a file this run reads or tests";
 }
 
 }  // namespace
 
-bool ResultOutputs::Open(const CliOptions& options, std::string* error) {
+bool ResultOutputs::Open(const CliOptions& options, const std::vector<RunOutput>& duringRun,
+                         std::string* error) {
     if (!options.json.empty() && !options.csv.empty()) {
         if (options.json == "-" && options.csv == "-") {
             *error = "--json and --csv cannot both write to standard output";
             return false;
         }
-        if (options.json != "-" && options.csv != "-" && SameFile(options.json, options.csv)) {
+        if (options.json != "-" && options.csv != "-" &&
+            (options.json == options.csv || outfile::SameFile(options.json, options.csv))) {
             *error = "--json and --csv name the same file: " + options.json;
+            return false;
+        }
+    }
+    for (const RunOutput& output : duringRun) {
+        if (outfile::IsProtectedInput(outfile::PathFromNarrow(output.path))) {
+            *error = Refused(output.what, output.path);
             return false;
         }
     }
@@ -56,14 +64,8 @@ bool ResultOutputs::useStandardOutput() const {
 }
 
 bool ResultOutputs::Write(const RunRecord& record, std::ostream& errors) {
-    // A stop signal now would end the program between a file and its rename and leave the
-    // temporary file behind: it waits until both files are in place.
-    sigset_t stops;
-    sigset_t previous;
-    sigemptyset(&stops);
-    sigaddset(&stops, SIGINT);
-    sigaddset(&stops, SIGTERM);
-    sigprocmask(SIG_BLOCK, &stops, &previous);
+    // A stop signal now waits until both files are in place.
+    const outfile::StopSignalsHeld held;
     bool ok = true;
     std::string error;
     if (json_.isOpen() && !json_.Commit(ResultsJsonText(record), &error)) {
@@ -74,7 +76,6 @@ bool ResultOutputs::Write(const RunRecord& record, std::ostream& errors) {
         errors << "kadra: --csv " << error << "\n";
         ok = false;
     }
-    sigprocmask(SIG_SETMASK, &previous, nullptr);
     return ok;
 }
 
@@ -96,9 +97,33 @@ bool ResultOutputs::Finish(RunOutcome outcome, const CliOptions& options, RunRec
 
 std::string RunTestFilePath(const CliOptions& options) {
     if (options.command == CliCommand::File) return options.path;
-    std::string folder = options.dir;
-    if (!folder.empty() && folder.back() != '/') folder += '/';
-    return folder + ToUtf8(testSettings.tempFileName);
+    return InFolder(options.dir, ToUtf8(testSettings.tempFileName));
+}
+
+std::vector<std::string> RunInputPaths(const CliOptions& options) {
+    std::vector<std::string> paths;
+    if (options.command == CliCommand::Data) {
+        paths.push_back(InFolder(options.dir, "verify1.TMP"));
+        paths.push_back(InFolder(options.dir, "verify2.TMP"));
+    } else {
+        paths.push_back(RunTestFilePath(options));
+    }
+    if (!testSettings.iniPath.empty()) paths.push_back(ToUtf8(testSettings.iniPath));
+    return paths;
+}
+
+std::string RunLogPath(const CliOptions& options, const StartInputs& inputs) {
+    if (!testSettings.logfile || options.command == CliCommand::Data) return {};
+    // The title as RunTestSeries takes it: the description, or the tested file's name.
+    KText title;
+    if (options.command == CliCommand::File) {
+        const KText path = FitToCapacity(inputs.fileName);
+        const std::size_t cut = path.find_last_of(L"\\/:");
+        title = cut == KText::npos ? path : path.substr(cut + 1);
+    } else {
+        title = FitToCapacity(inputs.description);
+    }
+    return ToUtf8(TestLogPath(title));
 }
 
 RunSettings SettingsOfRun(const CliOptions& options) {

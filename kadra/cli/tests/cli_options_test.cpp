@@ -75,6 +75,25 @@ TEST(CliOptionsTest, RejectsBadCommandLines) {
         << error;
 }
 
+// An empty path names no file: refused with the option's name rather than taken as "not given"
+// (which for --json and --csv wrote nothing and still ended as a success).
+TEST(CliOptionsTest, EmptyPathsAreRefused) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"disk", "--dir", "/y", "--json", ""}, "option --json needs a path, not an empty text"},
+        {{"file", "/x", "--csv", ""}, "option --csv needs a path, not an empty text"},
+        {{"disk", "--dir", "/y", "--graph", ""}, "option --graph needs a path, not an empty text"},
+        {{"disk", "--dir", ""}, "option --dir needs a path, not an empty text"},
+        {{"data", "--dir", "/y", "--ini", ""}, "option --ini needs a path, not an empty text"},
+        {{"file", ""}, "kadra file needs the path of the file to read"},
+    };
+    for (const auto& [args, message] : cases) {
+        CliOptions o;
+        std::string error;
+        EXPECT_FALSE(ParseCliOptions(args, &o, &error)) << args.back();
+        EXPECT_EQ(error, message);
+    }
+}
+
 TEST(CliOptionsTest, TheTestFolderMustExistAndBeWritable) {
     ScratchFolder folder;
     std::string error;

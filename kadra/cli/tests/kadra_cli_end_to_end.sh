@@ -2,8 +2,14 @@
 # Short runs of the native kadra program on a scratch folder: the three tests, synchronous and
 # queued, stops by SIGINT, SIGTERM and SIGHUP, links in the files' places, and the exit status of runs
 # that cannot start. Runs pass --no-log: the log has a test of its own (kadra_log_end_to_end.sh).
+# Then stops at random moments of short runs, and at chosen ones (with the stop injection
+# library, LD_PRELOAD): each run ends completed (0) or stopped (130), and its log and result
+# files, where they exist, say which and are whole.
+#
+#   kadra_cli_end_to_end.sh KADRA STOP_INJECTION_LIBRARY
 set -euo pipefail
 kadra=$1
+injection=$2
 dir=$(mktemp -d "${TMPDIR:-/tmp}/kadra-e2e.XXXXXX")
 trap 'rm -rf "$dir"' EXIT
 ini=$dir/KADRA.INI
@@ -101,4 +107,117 @@ grep -q -- '--queue needs a number from 0 to 39, not "99999999999"' "$dir/err.tx
 [ $longpath -eq 2 ] && grep -q 'path too long' "$dir/err.txt" || fail "long path: $longpath"
 [ $noini -eq 0 ] && grep -q "warning: $dir/missing.ini does not exist" "$dir/warn.txt" ||
     fail "missing INI: $noini $(cat "$dir/warn.txt")"
+
+# Stops at random moments: before the run, in it, as it deletes its files, as its results are
+# written. After each: 0 or 130, no test file or temporary file left, and the log and the JSON
+# and CSV results, where they exist, whole and saying what the exit status says.
+loop=$dir/loop
+mkdir "$loop" "$loop/run"
+printf '[INIT]\nPOWERUSER=1\nLogPath=%s\n' "$loop" > "$loop/KADRA.INI"
+mkdir "$loop/seen"
+seen=0
+# check_stop STATUS WHAT: the files of the run that ended with STATUS. Its JSON is kept as
+# seen/<n>.<STATUS>.json, for check_seen.
+check_stop() {
+    local rc=$1 what=$2 left rows
+    [ "$rc" -eq 0 ] || [ "$rc" -eq 130 ] || fail "$what: exit status $rc: $(cat "$loop/err.txt")"
+    left=$(find "$loop" -name '*.tmp' -o -name KADRA.TMP -o -name 'verify*.TMP')
+    [ -z "$left" ] || fail "$what (status $rc): files left: $left"
+    if [ -e "$loop/r.json" ]; then
+        seen=$((seen + 1))
+        cp "$loop/r.json" "$loop/seen/$seen.$rc.json"
+        [ -e "$loop/r.csv" ] || fail "$what: the JSON without the CSV"
+        rows=$(tail -n +2 "$loop/r.csv" | cut -d, -f1 | sort -u)
+        [ "$rows" = "$([ "$rc" -eq 0 ] && echo completed || echo stopped)" ] ||
+            fail "$what: CSV states $rows with status $rc"
+    elif [ "$rc" -eq 0 ] && [ -e "$loop/disk" ]; then
+        fail "$what: a completed disk run without its results"
+    fi
+    if [ -e "$loop/kadra loop.rtf" ]; then
+        [ "$(tail -c 8 "$loop/kadra loop.rtf" | tr -d '\r\n' | tail -c 1)" = '}' ] ||
+            fail "$what: the log is not whole"
+        if grep -q STOPPED "$loop/kadra loop.rtf"; then
+            [ "$rc" -eq 130 ] || fail "$what: the log says STOPPED, the status $rc"
+        else
+            [ "$rc" -eq 0 ] || fail "$what: a log without STOPPED, the status $rc"
+        fi
+    fi
+}
+# Every JSON kept parses and says completed for status 0, stopped for 130 (one python3 for
+# all: it is slow to start).
+check_seen() {
+    python3 -c '
+import glob, json, os, sys
+for path in sorted(glob.glob(os.path.join(sys.argv[1], "*.json"))):
+    status = path.rsplit(".", 2)[1]
+    state = json.load(open(path))["state"]
+    if state != {"0": "completed", "130": "stopped"}[status]:
+        sys.exit(f"{path}: state {state} with exit status {status}")
+' "$loop/seen" || fail "results of the stopped runs"
+}
+signals=(INT TERM HUP)
+for i in $(seq 1 30); do
+    rm -f "$loop/r.json" "$loop/r.csv" "$loop/kadra loop.rtf" "$loop/disk"
+    signal=${signals[RANDOM % 3]}
+    delay=$(printf '0.%03d' $((RANDOM % 300)))
+    if [ $((i % 5)) -eq 0 ]; then
+        "$kadra" data --dir "$loop/run" --size 4 --ini "$loop/KADRA.INI" > /dev/null 2> "$loop/err.txt" &
+    else
+        # Every other disk run with its log (which takes the longest to write).
+        touch "$loop/disk"
+        "$kadra" disk --dir "$loop/run" --size 4 --quick --buffered \
+            "$([ $((i % 2)) -eq 1 ] && echo --log || echo --no-log)" --description loop \
+            --ini "$loop/KADRA.INI" --json "$loop/r.json" --csv "$loop/r.csv" \
+            > /dev/null 2> "$loop/err.txt" &
+    fi
+    pid=$!
+    # The delay counts from the moment the program catches the stop signals (SigCgt holds
+    # SIGHUP, SIGINT and SIGTERM): before it, the process is still being loaded.
+    for _ in $(seq 1 400); do
+        mask=$(sed -n 's/^SigCgt:\t*//p' "/proc/$pid/status" 2> /dev/null) || break
+        [ -n "$mask" ] || break
+        [ $((0x$mask & 0x4003)) -eq $((0x4003)) ] && break
+        sleep 0.005
+    done
+    sleep "$delay"
+    kill -"$signal" $pid 2> /dev/null || true
+    set +e
+    wait $pid
+    rc=$?
+    set -e
+    check_stop $rc "run $i (SIG$signal after ${delay}s)"
+done
+
+check_seen
+[ $seen -ge 5 ] || fail "only $seen of the runs left results"
+
+# Stops at chosen moments. The sanitizers' runtime wants to come first; here the library does.
+# inject SIGNAL AT: a disk run with a log and results, stopped by SIGNAL at the moment AT.
+inject() {
+    rm -f "$loop/r.json" "$loop/r.csv" "$loop/kadra loop.rtf"
+    touch "$loop/disk"
+    set +e
+    ASAN_OPTIONS=verify_asan_link_order=0 LD_PRELOAD=$injection KADRA_STOP_SIGNAL=$1 \
+        KADRA_STOP_AT=$2 "$kadra" disk --dir "$loop/run" --size 4 --quick --buffered --log \
+        --description loop --ini "$loop/KADRA.INI" --json "$loop/r.json" --csv "$loop/r.csv" \
+        > /dev/null 2> "$loop/err.txt"
+    rc=$?
+    set -e
+}
+# Right after the test file is deleted: the run had measured everything, and is stopped.
+inject INT unlink:/KADRA.TMP
+[ $rc -eq 130 ] || fail "a stop as the test file is deleted: status $rc"
+check_stop $rc "a stop as the test file is deleted"
+grep -q STOPPED "$loop/kadra loop.rtf" || fail "no log of a stop as the test file is deleted"
+# As the JSON results are put in place: the outcome is decided, the stop comes too late.
+inject HUP rename:/.r.json.
+[ $rc -eq 0 ] || fail "SIGHUP as the results are put in place: status $rc"
+check_stop $rc "SIGHUP as the results are put in place"
+# As the first temporary result file is created, before the run: it ends and leaves nothing.
+inject TERM open:/.r.json.
+[ $rc -eq 130 ] || fail "SIGTERM before the run: status $rc"
+[ -z "$(ls -A "$loop/run")" ] && [ ! -e "$loop/r.json" ] && [ ! -e "$loop/r.csv" ] &&
+    [ ! -e "$loop/kadra loop.rtf" ] || fail "files of a run stopped before it started"
+check_stop $rc "SIGTERM before the run"
+check_seen
 echo "kadra end to end: ok"

@@ -6,7 +6,7 @@
 #
 #   kadra_cli_results_end_to_end.sh KADRA SCHEMA
 set -euo pipefail
-kadra=$1
+kadra=$(readlink -f "$1")
 schema=$2
 dir=$(mktemp -d "${TMPDIR:-/tmp}/kadra-results-e2e.XXXXXX")
 trap 'rm -rf "$dir"' EXIT
@@ -211,4 +211,138 @@ set -e
 check "$dir/stop.json" stopped "$dir/stop.txt" "$dir/stop.csv" "E2E big blocks" ||
     fail "results of a stopped run"
 [ -z "$(ls -A "$run")" ] || fail "files left after the stop: $(ls -A "$run")"
+
+# A link at every output name: a symbolic link and a hard link at the JSON, the CSV and a curve
+# name. Each is replaced by the output; the file it names keeps its content.
+out=$dir/linked-out
+mkdir "$out"
+head -c 100000 /dev/urandom > "$dir/victim-s"
+head -c 100000 /dev/urandom > "$dir/victim-h"
+sums=$(sha256sum "$dir/victim-s" "$dir/victim-h")
+curve="$out/c-write linear synchronous 64 kB.png"
+ln -s ../victim-s "$out/s.json"
+ln "$dir/victim-h" "$out/h.json"
+ln -s ../victim-s "$out/s.csv"
+ln "$dir/victim-h" "$out/h.csv"
+ln -s ../victim-s "$curve"
+ln "$dir/victim-h" "$out/c-read linear synchronous 64 kB.png"
+"$kadra" disk --dir "$run" --size 4 --queue 0 --quick --no-log --ini "$ini" --graph "$out/c-" \
+    --json "$out/s.json" --csv "$out/h.csv" > "$dir/table.txt" 2> "$dir/err.txt" ||
+    fail "run with links at its outputs: $(cat "$dir/err.txt")"
+"$kadra" disk --dir "$run" --size 4 --queue 0 --quick --no-log --ini "$ini" \
+    --json "$out/h.json" --csv "$out/s.csv" > "$dir/table2.txt" 2>> "$dir/err.txt" ||
+    fail "second run with links at its outputs: $(cat "$dir/err.txt")"
+[ "$(sha256sum "$dir/victim-s" "$dir/victim-h")" = "$sums" ] || fail "a file written through a link"
+# whole JSON CSV: both complete results of a completed run, one CSV row per block of the JSON.
+whole() {
+    python3 -c '
+import csv, json, sys
+doc = json.load(open(sys.argv[1]))
+rows = list(csv.DictReader(open(sys.argv[2], newline="")))
+assert doc["state"] == "completed" and doc["blocks"], doc["state"]
+assert len(rows) == len(doc["blocks"]) and {r["state"] for r in rows} == {"completed"}, rows
+' "$1" "$2"
+}
+whole "$out/s.json" "$out/h.csv" || fail "results at the links"
+whole "$out/h.json" "$out/s.csv" || fail "results at the links (2)"
+for f in "$out/s.json" "$out/s.csv" "$curve"; do
+    [ -f "$f" ] && [ ! -L "$f" ] || fail "the link at $f is not replaced by the output"
+done
+for f in "$curve" "$out/c-read linear synchronous 64 kB.png"; do
+    [ "$(head -c 8 "$f" | od -An -tx1 | tr -d ' ')" = 89504e470d0a1a0a ] || fail "not a PNG: $f"
+done
+[ ! -s "$dir/err.txt" ] || fail "messages: $(cat "$dir/err.txt")"
+[ -z "$(ls -A "$out" | grep '\.tmp$' || true)" ] || fail "temporary files left: $(ls -A "$out")"
+
+# A FIFO at a curve name is refused at once with a warning (nothing waits for a reader); the
+# run's other files are written.
+rm -f "$curve"
+mkfifo "$curve"
+set +e
+timeout 120 "$kadra" disk --dir "$run" --size 4 --queue 0 --quick --no-log --ini "$ini" \
+    --graph "$out/c-" --json "$out/fifo.json" > /dev/null 2> "$dir/err.txt"
+fifo=$?
+set -e
+[ $fifo -eq 0 ] || fail "run with a FIFO at a curve name: status $fifo $(cat "$dir/err.txt")"
+[ -p "$curve" ] || fail "the FIFO was replaced"
+grep -qxF "kadra: warning: curve not written to $curve: not a regular file" "$dir/err.txt" ||
+    fail "FIFO warning: $(cat "$dir/err.txt")"
+[ -f "$out/fifo.json" ] || fail "results of the run with a FIFO at a curve name"
+
+# No output may be a file the run reads or tests, by any of its names: refused before the run
+# (exit status 2, the path named), the file untouched.
+prot=$dir/protected
+mkdir "$prot"
+head -c 5000000 /dev/urandom > "$prot/victim.img"
+ln "$prot/victim.img" "$prot/other-name.img"
+ln -s victim.img "$prot/link.img"
+cp "$ini" "$prot/KADRA.INI"
+sums=$(sha256sum "$prot/victim.img" "$prot/KADRA.INI")
+# refused WHAT PATH ARGS...: kadra ARGS ends with status 2 and names PATH as a file of the run.
+refused() {
+    local what=$1 path=$2 status
+    shift 2
+    set +e
+    "$kadra" "$@" > "$dir/out.txt" 2> "$dir/err.txt"
+    status=$?
+    set -e
+    [ $status -eq 2 ] || fail "$what: status $status $(cat "$dir/err.txt")"
+    grep -qF "$path: is a file this run reads or tests" "$dir/err.txt" ||
+        fail "$what: message $(cat "$dir/err.txt")"
+    [ ! -s "$dir/out.txt" ] || fail "$what: a run started"
+}
+refused "--json at the tested file" "$prot/victim.img" file "$prot/victim.img" --no-log \
+    --ini "$ini" --json "$prot/victim.img"
+refused "--csv at a hard link of it" "$prot/other-name.img" file "$prot/link.img" --no-log \
+    --ini "$ini" --csv "$prot/other-name.img"
+refused "--json at the INI" "$prot/KADRA.INI" file "$prot/victim.img" --no-log \
+    --ini "$prot/KADRA.INI" --json "$prot/KADRA.INI"
+refused "--json at the disk test's file" "$run/KADRA.TMP" disk --dir "$run" --size 4 --no-log \
+    --ini "$ini" --json "$run/KADRA.TMP"
+ln "$prot/victim.img" "$prot/read linear synchronous 64 kB.png"
+refused "--graph at the tested file" "$prot/read linear synchronous 64 kB.png" \
+    file "$prot/read linear synchronous 64 kB.png" --no-log --ini "$ini" --graph "$prot/"
+refused "--graph at a hard link of the tested file" "$prot/read linear synchronous 64 kB.png" \
+    file "$prot/victim.img" --no-log --ini "$ini" --graph "$prot/"
+# Without --graph a file with a curve's name is a file like any other.
+(cd "$prot" && "$kadra" file "read linear synchronous 64 kB.png" --queue 0 --quick --no-log \
+    --ini "$ini" > /dev/null 2> "$dir/err.txt") || fail "a file with a curve's name: $(cat "$dir/err.txt")"
+[ "$(sha256sum "$prot/victim.img" "$prot/KADRA.INI")" = "$sums" ] || fail "a protected file written"
+[ -z "$(ls -A "$prot" | grep '\.tmp$' || true)" ] || fail "temporary files left: $(ls -A "$prot")"
+[ -z "$(ls -A "$run")" ] || fail "files left in the run folder: $(ls -A "$run")"
+
+# An empty path is refused before the run; so is a result that cannot reach standard output
+# after it (a full disk, a closed pipe), which fails the run.
+for option in --json --csv --graph; do
+    set +e
+    "$kadra" disk --dir "$run" --size 4 --no-log --ini "$ini" $option "" > "$dir/out.txt" 2> "$dir/err.txt"
+    status=$?
+    set -e
+    [ $status -eq 2 ] && grep -q -- "option $option needs a path, not an empty text" "$dir/err.txt" ||
+        fail "empty $option: $status $(cat "$dir/err.txt")"
+    [ ! -s "$dir/out.txt" ] || fail "empty $option: a run started"
+done
+set +e
+"$kadra" disk --dir "$run" --size 4 --quick --no-log --ini "$ini" > /dev/full 2> "$dir/err.txt"
+full=$?
+"$kadra" disk --dir "$run" --size 4 --quick --no-log --ini "$ini" --json - > /dev/full 2> "$dir/err2.txt"
+fulljson=$?
+"$kadra" --help > /dev/full 2> "$dir/err3.txt"
+fullhelp=$?
+"$kadra" disk --dir "$run" --size 4 --quick --no-log --ini "$ini" --json "$out/p.json" 2> "$dir/err4.txt" |
+    true
+piped=${PIPESTATUS[0]}
+set -e
+[ $full -eq 1 ] && grep -qx "kadra: standard output: No space left on device" "$dir/err.txt" ||
+    fail "results to a full disk: $full $(cat "$dir/err.txt")"
+[ $fulljson -eq 1 ] && grep -qx "kadra: --json standard output: No space left on device" "$dir/err2.txt" ||
+    fail "JSON to a full disk: $fulljson $(cat "$dir/err2.txt")"
+[ $fullhelp -eq 2 ] && grep -qx "kadra: standard output: No space left on device" "$dir/err3.txt" ||
+    fail "help to a full disk: $fullhelp $(cat "$dir/err3.txt")"
+[ $piped -eq 1 ] && grep -qx "kadra: standard output: Broken pipe" "$dir/err4.txt" ||
+    fail "results to a closed pipe: $piped $(cat "$dir/err4.txt")"
+python3 -c 'import json, sys; assert json.load(open(sys.argv[1]))["state"] == "completed"' \
+    "$out/p.json" || fail "the JSON of the run with a closed pipe"
+[ -z "$(ls -A "$out" | grep '\.tmp$' || true)" ] || fail "temporary files left: $(ls -A "$out")"
+[ -z "$(ls -A "$run")" ] || fail "files left in the run folder: $(ls -A "$run")"
 echo "kadra results end to end: ok"

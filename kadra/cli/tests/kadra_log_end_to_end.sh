@@ -46,9 +46,14 @@ done
     fail "curve warnings: $(cat "$dir/err.txt")"
 grep -q '^ 2048 |' "$dir/out.txt" || fail "results after unwritable curves: $(cat "$dir/out.txt")"
 
-# A title the file system refuses as a name: the message, no log, the run goes on.
+# A title the file system refuses as a name: the message, no log, the run goes on, and its exit
+# status says that the log asked for is missing.
+set +e
 "$kadra" disk --dir "$dir" --size 4 --queue 0 --quick --log --ini "$ini" --description "a/b" \
-    > "$dir/out.txt" 2> "$dir/err.txt" || fail "run without its log failed"
+    > "$dir/out.txt" 2> "$dir/err.txt"
+status=$?
+set -e
+[ $status -eq 1 ] || fail "run without its log: status $status"
 grep -q "^Logfile Error: Could not create logfile:\$" "$dir/err.txt" || fail "message: $(cat "$dir/err.txt")"
 grep -qxF "$dir/logs/kadra a/b.rtf" "$dir/err.txt" || fail "message path: $(cat "$dir/err.txt")"
 grep -q "^Please remove invalid characters (if any)\$" "$dir/err.txt" || fail "message end"
@@ -75,4 +80,57 @@ headings=$(count ' kB block, ' "$log")
     fail "stopped log: $headings headings, $pictures pictures"
 grep -q 'STOPPED' "$log" && grep -q 'SUMMARY' "$log" || fail "stopped log not marked"
 [ "$(ls "$dir/logs" | wc -l)" -eq 2 ] || fail "files beside the logs: $(ls "$dir/logs")"
+
+# A link at the log's name: a symbolic link and a hard link are replaced by the log, the files
+# they name keep their content.
+head -c 50000 /dev/urandom > "$dir/victim"
+sum=$(sha256sum < "$dir/victim")
+ln -s ../victim "$dir/logs/kadra soft.rtf"
+ln "$dir/victim" "$dir/logs/kadra hard.rtf"
+for title in soft hard; do
+    "$kadra" disk --dir "$dir" --size 4 --queue 0 --quick --log --ini "$ini" --description $title \
+        > /dev/null 2> "$dir/err.txt" || fail "log at a $title link: $(cat "$dir/err.txt")"
+    log="$dir/logs/kadra $title.rtf"
+    [ -f "$log" ] && [ ! -L "$log" ] && grep -q SUMMARY "$log" || fail "log at a $title link"
+done
+[ "$(sha256sum < "$dir/victim")" = "$sum" ] || fail "a log written through a link"
+
+# The log's name is a file the run reads (here its KADRA.INI): refused before the run.
+mkdir "$dir/own"
+printf '[INIT]\nPOWERUSER=1\nLogPath=%s/own\n' "$dir" > "$dir/own/kadra own.rtf"
+set +e
+"$kadra" disk --dir "$dir" --size 4 --queue 0 --quick --log --ini "$dir/own/kadra own.rtf" \
+    --description own > "$dir/out.txt" 2> "$dir/err.txt"
+status=$?
+set -e
+[ $status -eq 2 ] || fail "log at the INI: status $status"
+grep -qxF "kadra: the log $dir/own/kadra own.rtf: is a file this run reads or tests" "$dir/err.txt" ||
+    fail "log at the INI: $(cat "$dir/err.txt")"
+grep -q '^LogPath=' "$dir/own/kadra own.rtf" || fail "the INI replaced by the log"
+[ ! -s "$dir/out.txt" ] || fail "a run started with the log at its INI"
+
+# A log that does not fit on its disk (a full file system, as root): told, the run fails with
+# status 1, nothing left beside the earlier file.
+if [ "$(id -u)" = 0 ] && mkdir "$dir/small" && mount -t tmpfs -o size=256k tmpfs "$dir/small"; then
+    trap 'umount "$dir/small" 2>/dev/null || true; rm -rf "$dir"' EXIT
+    printf 'old' > "$dir/small/kadra full.rtf"
+    head -c 2000000 /dev/zero > "$dir/small/filler" 2> /dev/null || true
+    printf '[INIT]\nPOWERUSER=1\nLogPath=%s/small\n' "$dir" > "$dir/small.ini"
+    set +e
+    "$kadra" disk --dir "$dir" --size 4 --queue 0 --quick --log --ini "$dir/small.ini" \
+        --description full > "$dir/out.txt" 2> "$dir/err.txt"
+    status=$?
+    set -e
+    [ $status -eq 1 ] || fail "log on a full disk: status $status $(cat "$dir/err.txt")"
+    grep -qxF "kadra: the log $dir/small/kadra full.rtf could not be written: No space left on device" \
+        "$dir/err.txt" ||
+        fail "log on a full disk: $(cat "$dir/err.txt")"
+    [ "$(cat "$dir/small/kadra full.rtf")" = old ] || fail "the earlier log replaced by a part"
+    [ "$(ls -A "$dir/small" | sort | tr '\n' ' ')" = "filler kadra full.rtf " ] ||
+        fail "files left on the full disk: $(ls -A "$dir/small")"
+    grep -q "^Disk: full$" "$dir/out.txt" || fail "results of the run on a full log disk"
+    umount "$dir/small"
+else
+    echo "note: the log on a full disk is tested as root only"
+fi
 echo "kadra log end to end: ok"

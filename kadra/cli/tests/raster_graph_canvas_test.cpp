@@ -1,11 +1,16 @@
 #include "raster_graph_canvas.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <sstream>
 
 #include "kadra_test_support.h"
+#include "output_file.h"
 #include "rtf_writer.h"
 
 namespace kadra::testing {
@@ -232,6 +237,56 @@ TEST(RasterGraphCanvasFilesTest, AFileThatCannotBeWrittenIsToldOnceAndTheRunGoes
     canvas.MoveTo(0, 0);
     canvas.LineTo(3, 0);
     EXPECT_EQ(PixelsOf(canvas.Picture(), kRed).size(), 3u);
+}
+
+// A curve's file name taken by a link, a FIFO or a file of the run: nothing is written through
+// the link (its target keeps its content), the FIFO is refused at once rather than waited on,
+// the run's file is refused; each refusal is one warning.
+TEST(RasterGraphCanvasFilesTest, LinksFifosAndTheRunsFilesAtACurveNameAreNotWrittenInto) {
+    ScratchFolder folder;
+    folder.Write("victim", "precious");
+    folder.Write("tested", "under test");
+    const std::string prefix = (folder.path() / "c-").string();
+    const auto curve = [&](uint32_t kB) {
+        return RasterGraphCanvas::CurveFileName(prefix, L"write linear synchronous", kB * 1024);
+    };
+    std::filesystem::create_symlink(folder.path() / "victim", curve(16));
+    std::filesystem::create_hard_link(folder.path() / "victim", curve(32));
+    ASSERT_EQ(mkfifo(curve(64).c_str(), 0600), 0);
+    std::filesystem::create_hard_link(folder.path() / "tested", curve(128));
+    outfile::ProtectInput(folder.path() / "tested");
+    // A reader on the FIFO, so that a writer would not wait for one but put the picture in it.
+    const int reader = open(curve(64).c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    std::ostringstream warnings;
+    RasterGraphCanvas canvas(prefix, warnings);
+    for (uint32_t kB : {16u, 32u, 64u, 128u}) {
+        canvas.StartCurve(L"write linear synchronous", kB * 1024);
+        canvas.Begin();
+        canvas.End();
+        canvas.HoldCurve(2000);
+    }
+    outfile::ClearProtectedInputs();
+    EXPECT_EQ(folder.Read("victim"), "precious");
+    EXPECT_EQ(folder.Read("tested"), "under test");
+    // The links themselves are replaced by the pictures.
+    for (uint32_t kB : {16u, 32u}) {
+        EXPECT_FALSE(std::filesystem::is_symlink(curve(kB))) << kB;
+        EXPECT_EQ(folder.Read(std::filesystem::path(curve(kB)).filename().string()).substr(1, 3),
+                  "PNG")
+            << kB;
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(curve(64)));
+    char byte = 0;
+    EXPECT_LE(read(reader, &byte, 1), 0) << "a picture written into the FIFO";
+    close(reader);
+    EXPECT_EQ(warnings.str(), "kadra: warning: curve not written to " + curve(64) +
+                                  ": not a regular file\n" +
+                                  "kadra: warning: curve not written to " + curve(128) +
+                                  ": is a file this run reads or tests\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
+                            std::filesystem::directory_iterator()),
+              6);
 }
 
 }  // namespace

@@ -11,8 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "cli_options.h"
 #include "kadra_test_support.h"
+#include "output_file.h"
 #include "result_file.h"
+#include "result_outputs.h"
 #include "results_csv.h"
 #include "results_json.h"
 #include "run_record.h"
@@ -278,16 +281,77 @@ TEST(ResultFileTest, AFailedRenameKeepsThePathAndRemovesTheTemporaryFile) {
     EXPECT_EQ(ReadAll(path / "keep"), "k");
 }
 
-TEST(ResultFileTest, ALinkKeepsPointingAtTheReplacedFile) {
+// Nothing is written through a link: a symbolic link at the path is replaced by the results
+// and what it points to keeps its content; so does a hard link's other name.
+TEST(ResultFileTest, ALinkAtThePathIsReplacedAndWhatItNamesIsKept) {
     ScratchFolder folder;
     folder.Write("real.json", "old");
     fs::create_symlink("real.json", folder.path() / "link.json");
-    ResultFile file;
-    std::string error;
-    ASSERT_TRUE(file.Open((folder.path() / "link.json").string(), &error)) << error;
-    ASSERT_TRUE(file.Commit("new", &error)) << error;
-    EXPECT_TRUE(fs::is_symlink(folder.path() / "link.json"));
-    EXPECT_EQ(ReadAll(folder.path() / "real.json"), "new");
+    fs::create_hard_link(folder.path() / "real.json", folder.path() / "hard.json");
+    for (const char* name : {"link.json", "hard.json"}) {
+        ResultFile file;
+        std::string error;
+        ASSERT_TRUE(file.Open((folder.path() / name).string(), &error)) << error;
+        ASSERT_TRUE(file.Commit(std::string("new ") + name, &error)) << error;
+        EXPECT_FALSE(fs::is_symlink(folder.path() / name)) << name;
+        EXPECT_EQ(ReadAll(folder.path() / name), std::string("new ") + name);
+        EXPECT_EQ(ReadAll(folder.path() / "real.json"), "old") << name;
+    }
+    EXPECT_EQ(Names(folder.path()),
+              (std::vector<std::string>{"hard.json", "link.json", "real.json"}));
+}
+
+// The files each command reads or tests are protected from every output by any name: the test
+// file of a disk test (not there yet), the file of a file test, the data test's two files, the
+// INI read. A result file, or a file the run writes while it runs (the log, a curve), at one of
+// them is refused before the run; other names are taken.
+TEST(ResultOutputsTest, NoOutputMayBeAFileTheRunReadsOrTests) {
+    ResetKadraState();
+    ScratchFolder folder;
+    const fs::path dir = folder.path();
+    folder.Write("KADRA.INI", "[INIT]\n");
+    folder.Write("clip.avi", "frames");
+    fs::create_hard_link(dir / "clip.avi", dir / "other.avi");
+    testSettings.iniPath = (dir / "KADRA.INI").wstring();
+    testSettings.tempFileName = L"KADRA.TMP";
+    struct Case {
+        CliCommand command;
+        std::vector<std::string> inputs;  // names of the protected files in the folder
+    };
+    const std::vector<Case> cases = {
+        {CliCommand::Disk, {"KADRA.TMP", "KADRA.INI"}},
+        {CliCommand::File, {"clip.avi", "other.avi", "KADRA.INI"}},
+        {CliCommand::Data, {"verify1.TMP", "verify2.TMP", "KADRA.INI"}},
+    };
+    for (const Case& c : cases) {
+        CliOptions options;
+        options.command = c.command;
+        options.dir = dir.string();
+        options.path = (dir / "clip.avi").string();
+        outfile::ClearProtectedInputs();
+        for (const std::string& input : RunInputPaths(options))
+            outfile::ProtectInput(input);
+        for (const std::string& name : c.inputs) {
+            const std::string path = (dir / name).string();
+            ResultOutputs outputs;
+            std::string error;
+            options.json = path;
+            EXPECT_FALSE(outputs.Open(options, {}, &error)) << name;
+            EXPECT_EQ(error, "--json " + path + ": is a file this run reads or tests");
+            options.json.clear();
+            EXPECT_FALSE(outputs.Open(options, {{"the log ", path}}, &error)) << name;
+            EXPECT_EQ(error, "the log " + path + ": is a file this run reads or tests");
+        }
+        ResultOutputs outputs;
+        std::string error;
+        options.json = (dir / "r.json").string();
+        EXPECT_TRUE(outputs.Open(options, {{"the log ", (dir / "kadra x.rtf").string()}}, &error))
+            << error;
+        outputs.Discard();
+    }
+    outfile::ClearProtectedInputs();
+    EXPECT_EQ(folder.Read("clip.avi"), "frames");
+    ResetKadraState();
 }
 
 }  // namespace

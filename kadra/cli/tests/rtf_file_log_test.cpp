@@ -98,16 +98,19 @@ class RtfFileLogTest : public ::testing::Test {
         }
         ReplaceResults(L"Disk: RAID 0\r\n8 MB file from/to main memory\r\n");
         CloseTestLog();
+        finished = log.Finish(false);
     }
 
     ScratchFolder folder;
     std::ostringstream messages;
     RasterGraphCanvas canvas{"", messages};
     RtfFileLog log{canvas, messages};
+    bool finished = false;  // what Finish gave at the end of WriteRun
 };
 
 TEST_F(RtfFileLogTest, TitleThenAHeadingAndACurvePerBlockSizeThenTheSummary) {
     WriteRun({16384, 65536});
+    EXPECT_TRUE(finished);
     EXPECT_EQ(messages.str(), "");
     EXPECT_EQ(runState.log, nullptr);
     const std::string rtf = ReadFile(folder.path() / "kadra RAID 0.rtf");
@@ -169,6 +172,7 @@ TEST_F(RtfFileLogTest, AStoppedRunKeepsItsCurvesAndIsMarkedAboveTheSummary) {
     BlockSummary(16384, 40.0, L"write linear synchronous");
     runState.abortRequested = 1;  // the stop request, as the passes and RunTestSeries leave it
     CloseTestLog();
+    EXPECT_TRUE(log.Finish(true));
     const std::string rtf = ReadFile(folder.path() / "kadra RAID 0.rtf");
     const std::vector<LogPicture> pictures = PicturesOf(rtf);
     ASSERT_EQ(pictures.size(), 2u);
@@ -185,9 +189,52 @@ TEST_F(RtfFileLogTest, ALogFolderThatDoesNotExistIsToldAndTheRunGoesOnWithoutALo
     WriteRun({16384});
     const std::string path = (folder.path() / "missing" / "kadra RAID 0.rtf").string();
     EXPECT_EQ(messages.str(), "Logfile Error: Could not create logfile:\n" + path +
-                                  "\nPlease remove invalid characters (if any)\n");
+                                  "\nPlease remove invalid characters (if any)\n"
+                                  "kadra: " +
+                                  path + ": No such file or directory\n");
     EXPECT_EQ(runState.log, nullptr);
+    EXPECT_FALSE(finished) << "a log asked for and not created fails the run";
     EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+}
+
+// The run's end only completes the document: it is placed by Finish, which says whether the run
+// was stopped; a stop request after the run's end (the outcome already decided) marks nothing,
+// and a run the program ends as not started leaves no document.
+TEST_F(RtfFileLogTest, TheDocumentIsPlacedByFinishWithTheOutcomeItIsGiven) {
+    const std::filesystem::path path = folder.path() / "kadra RAID 0.rtf";
+    OpenTestLog(L"RAID 0");
+    CloseTestLog();
+    runState.abortRequested = 1;
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_TRUE(log.Finish(false));
+    const std::string rtf = ReadFile(path);
+    EXPECT_NE(rtf.find("SUMMARY"), std::string::npos);
+    EXPECT_EQ(rtf.find("STOPPED"), std::string::npos);
+    EXPECT_EQ(PicturesOf(rtf).size(), 1u);
+    EXPECT_TRUE(log.Finish(false)) << "nothing left to place";
+
+    std::filesystem::remove(path);
+    OpenTestLog(L"RAID 0");
+    CloseTestLog();
+    log.Discard();
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+    EXPECT_EQ(messages.str(), "");
+}
+
+TEST_F(RtfFileLogTest, ALogThatCannotBePlacedIsToldAndFailsTheRun) {
+    const std::filesystem::path path = folder.path() / "kadra RAID 0.rtf";
+    OpenTestLog(L"RAID 0");
+    CloseTestLog();
+    // Something takes the name during the run: a folder with a file in it is not replaced.
+    std::filesystem::create_directory(path);
+    folder.Write("kadra RAID 0.rtf/keep", "k");
+    EXPECT_FALSE(log.Finish(false));
+    EXPECT_EQ(messages.str(),
+              "kadra: the log " + path.string() + " could not be written: Is a directory\n");
+    EXPECT_EQ(folder.Read("kadra RAID 0.rtf/keep"), "k");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 }  // namespace
