@@ -9,6 +9,7 @@
 #include "bexa_options.h"
 #include "device_list.h"
 #include "id_database.h"
+#include "input_file.h"
 #include "interrupt_routing.h"
 #include "listing.h"
 #include "memory_map.h"
@@ -43,12 +44,14 @@ const char kHelp[] =
     "  --io              memmap: list I/O space instead of memory space\n"
     "  --registers       follow each function's line with its register dump\n"
     "  --ids PATH        the ID file with vendor and device names (default: pcidevs.txt in\n"
-    "                    the current directory, when present)\n"
+    "                    the current directory, when present); a regular file of at most\n"
+    "                    16 MiB\n"
     "  -o FILE           write to FILE instead of standard output\n"
     "  --stats           report functions, configuration reads and time on standard error\n"
     "  --help            show this text\n"
     "\n"
-    "exit status: 0 done, 1 machine, ID file or output file failed, 2 wrong usage\n";
+    "exit status: 0 done, 1 machine, ID file or output file failed, 2 wrong usage (an ID\n"
+    "file that is a folder, a FIFO or a device too)\n";
 
 }  // namespace
 
@@ -155,20 +158,34 @@ bool SelectMachine(const Options& options, std::FILE* err) {
     return true;
 }
 
-bool LoadIds(const Options& options, std::FILE* err) {
+// Loads the ID file; the exit code when it must end the run, kExitOk otherwise. The default
+// pcidevs.txt is optional: missing or unreadable it is passed over without a word, and taken
+// by something that is not a regular file or too large with a warning.
+int LoadIds(const Options& options, std::FILE* err) {
+    std::string reason;
     if (!options.ids) {
-        LoadIdFile("pcidevs.txt");
-        return true;
+        const InputFileStatus status = LoadIdFile("pcidevs.txt", &reason);
+        if (status == InputFileStatus::NotRegularFile || status == InputFileStatus::TooLarge) {
+            std::fprintf(err, "bexa: pcidevs.txt: %s; names from the built-in tables\n",
+                         reason.c_str());
+        }
+        return kExitOk;
     }
-    std::FILE* probe = std::fopen(options.ids->c_str(), "r");
-    if (!probe) {
-        std::fprintf(err, "bexa: cannot read ID file %s: %s\n", options.ids->c_str(),
-                     std::strerror(errno));
-        return false;
+    const char* path = options.ids->c_str();
+    switch (LoadIdFile(path, &reason)) {
+        case InputFileStatus::Opened:
+            return kExitOk;
+        case InputFileStatus::CannotOpen:
+            std::fprintf(err, "bexa: cannot read ID file %s: %s\n", path, reason.c_str());
+            return kExitFailure;
+        case InputFileStatus::NotRegularFile:
+            std::fprintf(err, "bexa: %s: %s\n", path, reason.c_str());
+            return kExitUsage;
+        case InputFileStatus::TooLarge:
+            std::fprintf(err, "bexa: ID file %s: %s\n", path, reason.c_str());
+            return kExitFailure;
     }
-    std::fclose(probe);
-    LoadIdFile(options.ids->c_str());
-    return true;
+    return kExitFailure;
 }
 
 // Runs `write` on the output file or `out`; false with a message on `err`.
@@ -209,7 +226,7 @@ int RunBexa(const std::vector<std::string>& args, std::FILE* out, std::FILE* err
         return kExitOk;
     }
     if (!SelectMachine(options, err)) return kExitFailure;
-    if (!LoadIds(options, err)) return kExitFailure;
+    if (const int code = LoadIds(options, err); code != kExitOk) return code;
 
     const auto start = std::chrono::steady_clock::now();
     const uint64_t readsBefore = ConfigReadCount();
