@@ -6,6 +6,7 @@
 
 #include "bar_space_resource.h"
 #include "bar_space_window.h"
+#include "input_file.h"
 #include "mapped_range.h"
 #include "text_format.h"
 
@@ -242,13 +243,15 @@ void LoadImage(std::FILE* file, volatile uint32_t* words, uint32_t length) {
 }
 
 void MemoryTools::LoadFile(const std::string& path, volatile uint32_t* words, uint32_t length) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
+    // A regular file only: a FIFO would hold the window until a writer came, and a device
+    // (/dev/zero, a serial port) is no image. Any size: the load stops at the range's end.
+    InputFile input = OpenInputFile(path.c_str());
+    if (input.file == nullptr) {
         window_.view().Notice("failed to open " + path, "load file");
         return;
     }
-    LoadImage(file, words, length);
-    std::fclose(file);
+    LoadImage(input.file, words, length);
+    std::fclose(input.file);
 }
 
 void MemoryTools::SaveFile(const std::string& path, volatile uint32_t* words, uint32_t length) {

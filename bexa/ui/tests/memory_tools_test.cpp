@@ -17,6 +17,7 @@
 
 #if defined(__linux__)
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -291,6 +292,31 @@ TEST_F(MemoryToolsTest, FileProblemsAndCancels) {
     EXPECT_EQ(view.messages.back().text, "failed to open " + missing);
     EXPECT_EQ(view.messages.back().caption, "save file");
     EXPECT_EQ(m.checked->openViews, 0);
+}
+
+TEST_F(MemoryToolsTest, LoadTakesOnlyARegularFile) {
+    // A folder is no image; on Linux neither is a device, and a FIFO without a writer would
+    // hold the window for ever.
+    std::vector<std::string> refused = {temp.path().string()};
+#if defined(__linux__)
+    const std::string fifo = TempPath("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    refused.insert(refused.end(), {fifo, "/dev/zero", "/dev/null"});
+#endif
+    for (const std::string& path : refused) {
+        Fill(kRegion, 1024, 0x700);
+        view.messages.clear();
+        view.files = {path};
+        view.answers = {MessageAnswer::No};
+        window->OnLoadFile();
+        ASSERT_EQ(view.messages.size(), 2u) << path;
+        EXPECT_EQ(view.messages[1].text, "failed to open " + path);
+        EXPECT_EQ(view.messages[1].caption, "load file");
+        for (uint32_t i = 0; i < 1024; i += 31)
+            ASSERT_EQ(Word(kRegion + 4 * i), 0x700u + i) << path;
+        EXPECT_EQ(view.waitCursor, 0);
+        EXPECT_EQ(m.checked->openViews, 0);
+    }
 }
 
 #if defined(__linux__)
