@@ -22,6 +22,10 @@
 #include <string>
 #include <string_view>
 
+#ifndef _WIN32
+#include <signal.h>
+#endif
+
 namespace outfile {
 
 class OutputFile {
@@ -53,8 +57,10 @@ class OutputFile {
     const std::filesystem::path& target() const { return target_; }
     const std::filesystem::path& temporaryPath() const { return temporary_; }
 
-  private:
+    // The platform's open file (opaque outside the component).
     struct Platform;
+
+  private:
     bool Flush();
 
     std::filesystem::path target_;
@@ -100,7 +106,9 @@ class StopSignalsHeld {
     StopSignalsHeld& operator=(const StopSignalsHeld&) = delete;
 
   private:
-    unsigned char saved_[256];
+#ifndef _WIN32
+    sigset_t previous_;
+#endif
 };
 
 }  // namespace outfile
