@@ -129,13 +129,36 @@ TEST(BexaCli, MachineAndFileFailuresExitWithOne) {
         {{"list", "--machine", missing}, "no-such-dir"},
         {{"list", "--machine", kData + "/small_bus_ids.txt"}, "small_bus_ids.txt"},
         {{"list", "--machine", "embedded", "--ids", missing}, "cannot read ID file"},
-        {{"list", "--machine", "embedded", "-o", missing}, "can't open file"},
+        {{"list", "--machine", "embedded", "-o", missing},
+         "bexa: " + missing + ": No such file or directory\n"},
+        {{"list", "--machine", "embedded", "-o", testing::TempDir()}, "is a folder"},
     };
     for (const Case& c : cases) {
         const RunResult run = Bexa(c.args);
         EXPECT_EQ(run.code, kExitFailure) << c.message;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_EQ(run.out, "");
+    }
+}
+
+TEST(BexaCli, AFullStandardOutputIsAnError) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"list", "--machine", "embedded"},
+        {"list", "--registers", "-n", "64", "--machine", "embedded"},
+        {"memmap", "--machine", "embedded"},
+        {"irq", "--machine", "embedded"},
+        {"--help"},
+    };
+    for (const auto& args : cases) {
+        std::FILE* full = std::fopen("/dev/full", "w");
+        ASSERT_NE(full, nullptr);
+        std::FILE* err = std::tmpfile();
+        const int code = RunBexa(args, full, err);
+        const std::string message = ReadBack(err);
+        std::fclose(err);
+        std::fclose(full);
+        EXPECT_EQ(code, kExitFailure) << args.front();
+        EXPECT_EQ(message, "bexa: standard output: No space left on device\n") << args.front();
     }
 }
 
