@@ -9,10 +9,13 @@
 #include "bexa_options.h"
 #include "device_list.h"
 #include "id_database.h"
+#include "input_file.h"
 #include "interrupt_routing.h"
 #include "listing.h"
 #include "memory_map.h"
 #include "memory_tree.h"
+#include "output_file.h"
+#include "platform.h"
 #include "service.h"
 
 namespace bexa {
@@ -43,12 +46,14 @@ const char kHelp[] =
     "  --io              memmap: list I/O space instead of memory space\n"
     "  --registers       follow each function's line with its register dump\n"
     "  --ids PATH        the ID file with vendor and device names (default: pcidevs.txt in\n"
-    "                    the current directory, when present)\n"
+    "                    the current directory, when present); a regular file of at most\n"
+    "                    16 MiB\n"
     "  -o FILE           write to FILE instead of standard output\n"
     "  --stats           report functions, configuration reads and time on standard error\n"
     "  --help            show this text\n"
     "\n"
-    "exit status: 0 done, 1 machine, ID file or output file failed, 2 wrong usage\n";
+    "exit status: 0 done, 1 machine, ID file or output file failed, 2 wrong usage (an ID\n"
+    "file that is a folder, a FIFO or a device too)\n";
 
 }  // namespace
 
@@ -155,47 +160,78 @@ bool SelectMachine(const Options& options, std::FILE* err) {
     return true;
 }
 
-bool LoadIds(const Options& options, std::FILE* err) {
+// Loads the ID file; the exit code when it must end the run, kExitOk otherwise. The default
+// pcidevs.txt is optional: missing or unreadable it is passed over without a word, and taken
+// by something that is not a regular file or too large with a warning.
+int LoadIds(const Options& options, std::FILE* err, bool* loaded) {
+    std::string reason;
     if (!options.ids) {
-        LoadIdFile("pcidevs.txt");
-        return true;
+        const InputFileStatus status = LoadIdFile("pcidevs.txt", &reason);
+        *loaded = status == InputFileStatus::Opened;
+        if (status == InputFileStatus::NotRegularFile || status == InputFileStatus::TooLarge) {
+            std::fprintf(err, "bexa: pcidevs.txt: %s; names from the built-in tables\n",
+                         reason.c_str());
+        }
+        return kExitOk;
     }
-    std::FILE* probe = std::fopen(options.ids->c_str(), "r");
-    if (!probe) {
-        std::fprintf(err, "bexa: cannot read ID file %s: %s\n", options.ids->c_str(),
-                     std::strerror(errno));
-        return false;
+    const char* path = options.ids->c_str();
+    switch (LoadIdFile(path, &reason)) {
+        case InputFileStatus::Opened:
+            *loaded = true;
+            return kExitOk;
+        case InputFileStatus::CannotOpen:
+            std::fprintf(err, "bexa: cannot read ID file %s: %s\n", path, reason.c_str());
+            return kExitFailure;
+        case InputFileStatus::NotRegularFile:
+            std::fprintf(err, "bexa: %s: %s\n", path, reason.c_str());
+            return kExitUsage;
+        case InputFileStatus::TooLarge:
+            std::fprintf(err, "bexa: ID file %s: %s\n", path, reason.c_str());
+            return kExitFailure;
     }
-    std::fclose(probe);
-    LoadIdFile(options.ids->c_str());
-    return true;
+    return kExitFailure;
 }
 
-// Runs `write` on the output file or `out`; false with a message on `err`.
-template <typename Write>
-bool WriteOutput(const Options& options, std::FILE* out, std::FILE* err, Write&& write) {
-    if (!options.output) {
-        const bool ok = write(out) && std::fflush(out) == 0;
-        if (!ok) std::fprintf(err, "bexa: error writing standard output\n");
-        return ok;
+// Writes `text` to the output file, or to `out` without one; false with a message on `err`.
+// The file is replaced in one step, never written through a link or in place; a stop signal
+// waits until it is in place (or the old one is kept), so no temporary file is left behind.
+bool WriteOutput(const Options& options, const std::string& text, std::FILE* out, std::FILE* err) {
+    if (!options.output) return WriteStandardOutput(text, out, err);
+    std::string error;
+    bool ok;
+    {
+        outfile::StopSignalsHeld held;
+        ok = outfile::WriteOutputFile(outfile::PathFromNarrow(*options.output), text, &error);
     }
-    const char* path = options.output->c_str();
-    std::FILE* file = std::fopen(path, "w");
-    if (!file) {
-        std::fprintf(err, "bexa: can't open file %s: %s\n", path, std::strerror(errno));
-        return false;
-    }
-    bool ok = write(file);
-    ok = (std::fclose(file) == 0) && ok;
-    if (!ok) std::fprintf(err, "bexa: error writing %s\n", path);
+    if (!ok) std::fprintf(err, "bexa: %s\n", error.c_str());
     return ok;
 }
 
-bool WriteText(std::FILE* file, const std::string& text) {
-    return std::fwrite(text.data(), 1, text.size(), file) == text.size();
+// The files the run reads, which no output may replace: the machine dump and the ID file.
+void ProtectInputs(const Options& options, bool idFileLoaded) {
+    const std::string source =
+        options.machine ? *options.machine
+                        : tvk::SelectMachineSource(tvk::EnvironmentValue("TRAVIK_MACHINE"),
+                                                   tvk::ProgramDirectory());
+    if (!source.empty() && source != "embedded" && source != "live") {
+        outfile::ProtectInput(outfile::PathFromNarrow(source));
+    }
+    if (idFileLoaded) {
+        outfile::ProtectInput(outfile::PathFromNarrow(options.ids ? *options.ids : "pcidevs.txt"));
+    }
 }
 
 }  // namespace
+
+bool WriteStandardOutput(const std::string& text, std::FILE* out, std::FILE* err) {
+    errno = 0;
+    const bool ok = std::fwrite(text.data(), 1, text.size(), out) == text.size() &&
+                    std::fflush(out) == 0 && !std::ferror(out);
+    if (!ok) {
+        std::fprintf(err, "bexa: standard output: %s\n", std::strerror(errno != 0 ? errno : EIO));
+    }
+    return ok;
+}
 
 int RunBexa(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     Options options;
@@ -205,32 +241,29 @@ int RunBexa(const std::vector<std::string>& args, std::FILE* out, std::FILE* err
         return kExitUsage;
     }
     if (options.help) {
-        std::fprintf(out, "%s\n%s", kUsage, kHelp);
-        return kExitOk;
+        const bool shown = WriteStandardOutput(std::string(kUsage) + "\n" + kHelp, out, err);
+        return shown ? kExitOk : kExitFailure;
     }
+    outfile::ClearProtectedInputs();
     if (!SelectMachine(options, err)) return kExitFailure;
-    if (!LoadIds(options, err)) return kExitFailure;
+    bool idFileLoaded = false;
+    if (const int code = LoadIds(options, err, &idFileLoaded); code != kExitOk) return code;
+    ProtectInputs(options, idFileLoaded);
 
     const auto start = std::chrono::steady_clock::now();
     const uint64_t readsBefore = ConfigReadCount();
     MemoryTree tree;
     std::unique_ptr<PciDeviceList> list =
         BuildDeviceList(tree, AccessMode::Ports, options.registerCount);
-    bool written = false;
+    std::string text;
     if (options.command == "list") {
-        written = WriteOutput(options, out, err, [&](std::FILE* file) {
-            return WriteListing(tree, *list, options.registerCount, options.registers, file);
-        });
+        AppendListing(tree, *list, options.registerCount, options.registers, text);
     } else if (options.command == "memmap") {
-        const MapSpace space = options.io ? MapSpace::Io : MapSpace::Memory;
-        written = WriteOutput(options, out, err, [&](std::FILE* file) {
-            return WriteText(file, MemoryMapText(*list, space, "\n"));
-        });
+        text = MemoryMapText(*list, options.io ? MapSpace::Io : MapSpace::Memory, "\n");
     } else {
-        written = WriteOutput(options, out, err, [&](std::FILE* file) {
-            return WriteText(file, InterruptRoutingText(*list, "\n"));
-        });
+        text = InterruptRoutingText(*list, "\n");
     }
+    const bool written = WriteOutput(options, text, out, err);
     const auto elapsed = std::chrono::steady_clock::now() - start;
 
     if (list->dropped > 0) {

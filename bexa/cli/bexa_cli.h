@@ -17,4 +17,8 @@ inline constexpr int kExitUsage = 2;
 // output file is given, messages to `err`. Returns the exit code.
 int RunBexa(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
 
+// Writes `text` to `out` (standard output) and flushes it; a failed write is told on `err`
+// ("bexa: standard output: REASON") and gives false.
+bool WriteStandardOutput(const std::string& text, std::FILE* out, std::FILE* err);
+
 }  // namespace bexa

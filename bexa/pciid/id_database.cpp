@@ -88,17 +88,19 @@ const char* SubsystemName(uint16_t vendorId, uint16_t deviceId, uint16_t subVend
     return "no-name";
 }
 
-void LoadIdFile(const char* path) {
+InputFileStatus LoadIdFile(const char* path, std::string* reason) {
     FreeIdFile();
     g_versionText = "Version of pcidevs.txt:\n";
     // Binary mode with CR LF handled by the reader, so Linux and Windows read the same lines.
-    std::FILE* file = std::fopen(path != nullptr ? path : "pcidevs.txt", "rb");
-    if (file == nullptr) {
+    InputFile input = OpenInputFile(path != nullptr ? path : "pcidevs.txt", kIdFileMaxBytes);
+    if (input.file == nullptr) {
         g_versionText += "  no file pcidevs.txt found";
-        return;
+        if (reason != nullptr) *reason = input.reason;
+        return input.status;
     }
-    g_idFile = IdFileList::Read(file, &g_versionText);
-    std::fclose(file);
+    g_idFile = IdFileList::Read(input.file, &g_versionText, kIdFileMaxBytes);
+    std::fclose(input.file);
+    return InputFileStatus::Opened;
 }
 
 void FreeIdFile() {

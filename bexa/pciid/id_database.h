@@ -10,6 +10,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+
+#include "input_file.h"
 
 namespace bexa {
 
@@ -22,8 +25,11 @@ const char* SubsystemName(uint16_t vendorId, uint16_t deviceId, uint16_t subVend
                           uint16_t subsystemId);
 
 // Reads the ID file (default "pcidevs.txt" in the current directory), replacing any list
-// loaded before. A file that cannot be opened leaves no list: only the built-in tables answer.
-void LoadIdFile(const char* path = "pcidevs.txt");
+// loaded before. A file that cannot be opened, is not a regular file (a folder, a FIFO, a
+// device) or is larger than kIdFileMaxBytes leaves no list: only the built-in tables answer,
+// and the version text says "  no file pcidevs.txt found". Returns Opened when the file was
+// read, otherwise why not, with the reason in *reason when given ("is a folder", ...).
+InputFileStatus LoadIdFile(const char* path = "pcidevs.txt", std::string* reason = nullptr);
 // Releases the list; later lookups use the built-in tables only. A second call does nothing.
 void FreeIdFile();
 // "Version of pcidevs.txt:\n" and the file's first three lines, each followed by "\n", or

@@ -12,7 +12,7 @@ namespace {
 // Windows: CR LF is one LF, a line is cut after kIdFileLineLimit characters.
 class LineReader {
   public:
-    explicit LineReader(std::FILE* file) : file_(file) {}
+    LineReader(std::FILE* file, std::size_t maxBytes) : file_(file), left_(maxBytes) {}
 
     // Reads the next line into `line` (without its LF). False at the end of the file.
     bool Next(std::string& line) {
@@ -40,9 +40,10 @@ class LineReader {
         return c;
     }
     bool Fill() {
-        if (done_) return false;
-        len_ = std::fread(buffer_, 1, sizeof buffer_, file_);
+        if (done_ || left_ == 0) return false;
+        len_ = std::fread(buffer_, 1, std::min(sizeof buffer_, left_), file_);
         pos_ = 0;
+        left_ -= len_;
         if (len_ == 0) done_ = true;  // end of file or read error
         return len_ != 0;
     }
@@ -51,6 +52,7 @@ class LineReader {
     char buffer_[65536];
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
+    std::size_t left_;  // bytes still to be read
     bool done_ = false;
 };
 
@@ -98,10 +100,10 @@ bool ParseIdFileLine(const char* line, char* kind, uint16_t* id, const char** te
     return true;
 }
 
-IdFileList IdFileList::Read(std::FILE* file, std::string* firstLines) {
+IdFileList IdFileList::Read(std::FILE* file, std::string* firstLines, std::size_t maxBytes) {
     IdFileList list;
     std::vector<std::size_t> textOffsets;
-    LineReader reader(file);
+    LineReader reader(file, maxBytes);
     std::string line;
     for (std::size_t lineNumber = 1; reader.Next(line); ++lineNumber) {
         // A NUL byte ends the line's text, as for any C string.

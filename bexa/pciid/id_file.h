@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,13 +33,19 @@ inline constexpr std::size_t kIdFileLineLimit = 511;
 // the memory a junk file can take bounded.
 inline constexpr std::size_t kIdFileMaxEntries = std::size_t{1} << 22;
 inline constexpr std::size_t kIdFileMaxTextBytes = std::size_t{1} << 27;
+// The largest ID file LoadIdFile reads (a larger one is refused, and reading stops there if the
+// file grows while it is read): over ten times the full public list (1.4 MB in 2023), while the
+// list and its index, at most about 12 bytes per byte of file, stay below 200 MB.
+inline constexpr std::size_t kIdFileMaxBytes = std::size_t{16} << 20;
 
 class IdFileList {
   public:
-    // Reads the file from its current position to its end (a read error ends it like its end).
-    // Lines end at LF; CR LF counts as LF, so the file reads the same on every platform. The
-    // first three lines, each followed by "\n", are appended to *firstLines when it is given.
-    static IdFileList Read(std::FILE* file, std::string* firstLines = nullptr);
+    // Reads the file from its current position to its end, or up to `maxBytes` bytes (a read
+    // error ends it like its end). Lines end at LF; CR LF counts as LF, so the file reads the
+    // same on every platform. The first three lines, each followed by "\n", are appended to
+    // *firstLines when it is given.
+    static IdFileList Read(std::FILE* file, std::string* firstLines = nullptr,
+                           std::size_t maxBytes = std::numeric_limits<std::size_t>::max());
 
     IdFileList() = default;
     IdFileList(IdFileList&&) noexcept = default;

@@ -11,6 +11,7 @@
 #include "id_database.h"
 #include "listing_dialog.h"
 #include "machine_source.h"
+#include "output_file.h"
 #include "text_format.h"
 
 namespace bexa {
@@ -65,7 +66,12 @@ bool MainWindow::Initialise() {
     registerCount_ = 16;
     view_.SetCheck(IDC_COUNT_16, true);
     view_.SetCheck(IDC_COUNT_64, false);
-    LoadIdFile();
+    // The listing and the BAR window's saved images must not replace the ID file read here,
+    // the program's one input file.
+    outfile::ClearProtectedInputs();
+    if (LoadIdFile() == InputFileStatus::Opened) {
+        outfile::ProtectInput(outfile::PathFromNarrow("pcidevs.txt"));
+    }
     // A machine that is not this computer's hardware is named in the caption; one that could
     // not be used is reported before the scan shows an empty bus.
     const MachineSource source = QueryMachineSource();

@@ -6,7 +6,9 @@
 
 #include "bar_space_resource.h"
 #include "bar_space_window.h"
+#include "input_file.h"
 #include "mapped_range.h"
+#include "output_file.h"
 #include "text_format.h"
 
 namespace bexa {
@@ -242,33 +244,36 @@ void LoadImage(std::FILE* file, volatile uint32_t* words, uint32_t length) {
 }
 
 void MemoryTools::LoadFile(const std::string& path, volatile uint32_t* words, uint32_t length) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
+    // A regular file only: a FIFO would hold the window until a writer came, and a device
+    // (/dev/zero, a serial port) is no image. Any size: the load stops at the range's end.
+    InputFile input = OpenInputFile(path.c_str());
+    if (input.file == nullptr) {
         window_.view().Notice("failed to open " + path, "load file");
         return;
     }
-    LoadImage(file, words, length);
-    std::fclose(file);
+    LoadImage(input.file, words, length);
+    std::fclose(input.file);
 }
 
 void MemoryTools::SaveFile(const std::string& path, volatile uint32_t* words, uint32_t length) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
+    // The image replaces the file in one step: one that cannot be written completely keeps
+    // what it held, and nothing is written through a link.
+    outfile::OutputFile file;
+    std::string error;
+    if (!file.Open(outfile::PathFromNarrow(path), &error)) {
         window_.view().Notice("failed to open " + path, "save file");
         return;
     }
-    bool written = true;
-    for (uint32_t i = 0; i < length / 4 && written; ++i) {
+    // Words are read once each, in address order; a failed write ends the reading.
+    bool writing = true;
+    for (uint32_t i = 0; i < length / 4 && writing; ++i) {
         uint32_t value = words[i];
         unsigned char bytes[4] = {
             static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
             static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
-        written = std::fwrite(bytes, 1, 4, file) == 4;
+        writing = file.Write(bytes, sizeof bytes);
     }
-    if (std::fclose(file) != 0) written = false;
-    if (!written) {
-        window_.view().Notice("failed to write " + path, "save file");
-    }
+    if (!file.Commit(&error)) window_.view().Notice("failed to write " + path, "save file");
 }
 
 }  // namespace bexa

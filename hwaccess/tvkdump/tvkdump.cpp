@@ -1,7 +1,10 @@
 // tvkdump: prints every PCI function reachable through the hardware-access service's
 // configuration mechanism #1 in the format of `lspci -n -xxx` (so `lspci -F` reads it).
 //   tvkdump [--machine SOURCE]
-// Exit codes: 0 done, 1 the machine cannot be opened, 2 bad usage.
+// Exit codes: 0 done, 1 the machine cannot be opened or standard output cannot be written,
+// 2 bad usage.
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -19,21 +22,30 @@ const char kUsage[] =
     "Without --machine the service chooses: TRAVIK_MACHINE, else travik.cfg beside the\n"
     "program, else the default machine.\n";
 
+// Writes `text` to standard output; a failed write (a full disk, a reader that has gone) is
+// told on standard error and gives exit code 1.
+int Print(const std::string& text) {
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
+        std::fflush(stdout) == 0 && !std::ferror(stdout)) {
+        return 0;
+    }
+    std::fprintf(stderr, "tvkdump: standard output: %s\n", std::strerror(errno != 0 ? errno : EIO));
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef SIGPIPE
+    std::signal(SIGPIPE, SIG_IGN);  // a closed pipe is a failed write, not a death
+#endif
     std::string source;
     bool haveSource = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (arg == "--version") {
-            std::fputs(BK_VERSION_BANNER("tvkdump"), stdout);
-            return 0;
-        }
+        if (arg == "--help" || arg == "-h") return Print(kUsage);
+        if (arg == "--version") return Print(BK_VERSION_BANNER("tvkdump"));
         if (arg == "--machine" && i + 1 < argc) {
             source = argv[++i];
             haveSource = true;
@@ -57,7 +69,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tvkdump: %s\n", tvk::SelectionError().c_str());
         return 1;
     }
-    const std::string dump = tvk::DumpConfigSpaces();
-    std::fwrite(dump.data(), 1, dump.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return Print(tvk::DumpConfigSpaces());
 }

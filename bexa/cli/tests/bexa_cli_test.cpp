@@ -2,8 +2,10 @@
 #include "bexa_options.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -127,7 +129,9 @@ TEST(BexaCli, MachineAndFileFailuresExitWithOne) {
         {{"list", "--machine", missing}, "no-such-dir"},
         {{"list", "--machine", kData + "/small_bus_ids.txt"}, "small_bus_ids.txt"},
         {{"list", "--machine", "embedded", "--ids", missing}, "cannot read ID file"},
-        {{"list", "--machine", "embedded", "-o", missing}, "can't open file"},
+        {{"list", "--machine", "embedded", "-o", missing},
+         "bexa: " + missing + ": No such file or directory\n"},
+        {{"list", "--machine", "embedded", "-o", testing::TempDir()}, "is a folder"},
     };
     for (const Case& c : cases) {
         const RunResult run = Bexa(c.args);
@@ -135,6 +139,79 @@ TEST(BexaCli, MachineAndFileFailuresExitWithOne) {
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_EQ(run.out, "");
     }
+}
+
+TEST(BexaCli, AFullStandardOutputIsAnError) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"list", "--machine", "embedded"},
+        {"list", "--registers", "-n", "64", "--machine", "embedded"},
+        {"memmap", "--machine", "embedded"},
+        {"irq", "--machine", "embedded"},
+        {"--help"},
+    };
+    for (const auto& args : cases) {
+        std::FILE* full = std::fopen("/dev/full", "w");
+        ASSERT_NE(full, nullptr);
+        std::FILE* err = std::tmpfile();
+        const int code = RunBexa(args, full, err);
+        const std::string message = ReadBack(err);
+        std::fclose(err);
+        std::fclose(full);
+        EXPECT_EQ(code, kExitFailure) << args.front();
+        EXPECT_EQ(message, "bexa: standard output: No space left on device\n") << args.front();
+    }
+}
+
+TEST(BexaCli, IdFilesThatAreNotRegularFilesAreRefusedAtOnce) {
+    // Before reading any of it: /dev/zero and a FIFO without a writer would never end.
+    const std::string folder = testing::TempDir() + "bexa_cli_ids_folder";
+    const std::string fifo = testing::TempDir() + "bexa_cli_ids_fifo";
+    const std::string big = testing::TempDir() + "bexa_cli_ids_big.txt";
+    std::filesystem::create_directories(folder);
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    { std::ofstream(big) << "V 8086 big\n"; }
+    std::filesystem::resize_file(big, (std::size_t{16} << 20) + 1);
+    struct Case {
+        std::string ids;
+        int code;
+        std::string message;
+    } cases[] = {
+        {folder, kExitUsage, "bexa: " + folder + ": is a folder\n"},
+        {fifo, kExitUsage, "bexa: " + fifo + ": not a regular file\n"},
+        {"/dev/zero", kExitUsage, "bexa: /dev/zero: not a regular file\n"},
+        {"/dev/urandom", kExitUsage, "bexa: /dev/urandom: not a regular file\n"},
+        {big, kExitFailure, "bexa: ID file " + big + ": larger than 16 MiB\n"},
+    };
+    for (const Case& c : cases) {
+        const RunResult run = Bexa({"list", "--machine", "embedded", "--ids", c.ids});
+        EXPECT_EQ(run.code, c.code) << c.ids;
+        EXPECT_EQ(run.err, c.message);
+        EXPECT_EQ(run.out, "");
+    }
+    std::filesystem::remove(fifo);
+    std::filesystem::remove(big);
+}
+
+TEST(BexaCli, ADefaultPcidevsTxtThatIsNoFileIsPassedOverWithAWarning) {
+    const std::filesystem::path start = std::filesystem::current_path();
+    const std::filesystem::path here = testing::TempDir() + "bexa_cli_default_ids";
+    std::filesystem::remove_all(here);
+    std::filesystem::create_directories(here);
+    std::filesystem::current_path(here);
+    const RunResult missing = Bexa({"list", "--machine", kData + "/small_bus.lspci"});
+    ASSERT_EQ(mkfifo("pcidevs.txt", 0600), 0);
+    const RunResult refused = Bexa({"list", "--machine", kData + "/small_bus.lspci"});
+    std::filesystem::current_path(start);
+    std::filesystem::remove_all(here);
+
+    EXPECT_EQ(missing.code, kExitOk);
+    EXPECT_EQ(missing.err, "");
+    EXPECT_EQ(refused.code, kExitOk);
+    EXPECT_EQ(refused.err,
+              "bexa: pcidevs.txt: not a regular file; names from the built-in tables\n");
+    EXPECT_EQ(refused.out, missing.out);
+    EXPECT_EQ(refused.out.rfind("host CPU\n", 0), 0u);
 }
 
 TEST(BexaOptions, ValuesInlineOrSeparateAndTheRefusals) {

@@ -6,9 +6,14 @@
 #include <filesystem>
 #include <string>
 
+#include "id_file.h"
 #include "id_tables.h"
 #include "temp_file.h"
 #include "temp_folder.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace bexa {
 namespace {
@@ -159,6 +164,49 @@ TEST_F(IdDatabaseTest, MissingFileLeavesTheBuiltInTablesAndSaysSo) {
     EXPECT_STREQ(IdFileVersionText(), "Version of pcidevs.txt:\n  no file pcidevs.txt found");
     EXPECT_STREQ(VendorName(0x8086), "Intel Corporation");
     EXPECT_STREQ(SubsystemName(0x8086, 0x1237, 0x8086, 0x0001), "no-name");
+}
+
+TEST_F(IdDatabaseTest, FoldersFifosDevicesAndHugeFilesAreLeftAsIfMissing) {
+    const TempFile loaded("V 8086 Intel from file\n");
+    const tvk::test::TempFolder temp;
+    // Sparse files: the cap itself is read, one byte more is refused.
+    const std::string atCap = temp.file("at-cap.txt");
+    const std::string overCap = temp.file("over-cap.txt");
+    ASSERT_TRUE(tvk::test::WriteFile(atCap, "V 8086 at the cap\n"));
+    ASSERT_TRUE(tvk::test::WriteFile(overCap, "V 8086 over the cap\n"));
+    std::filesystem::resize_file(atCap, kIdFileMaxBytes);
+    std::filesystem::resize_file(overCap, kIdFileMaxBytes + 1);
+    EXPECT_EQ(LoadIdFile(atCap.c_str()), InputFileStatus::Opened);
+    EXPECT_STREQ(VendorName(0x8086), "at the cap");
+
+    struct Case {
+        std::string path;
+        InputFileStatus status;
+        const char* reason;
+    } cases[] = {
+        {overCap, InputFileStatus::TooLarge, "larger than 16 MiB"},
+        {temp.file("missing.txt"), InputFileStatus::CannotOpen, nullptr},
+#ifndef _WIN32
+        {temp.path().string(), InputFileStatus::NotRegularFile, "is a folder"},
+        {"/dev/zero", InputFileStatus::NotRegularFile, "not a regular file"},
+        {"/dev/urandom", InputFileStatus::NotRegularFile, "not a regular file"},
+        {temp.file("fifo"), InputFileStatus::NotRegularFile, "not a regular file"},
+#endif
+    };
+#ifndef _WIN32
+    ASSERT_EQ(mkfifo(temp.file("fifo").c_str(), 0600), 0);  // no writer: reading would wait
+#endif
+    for (const Case& c : cases) {
+        LoadIdFile(loaded.path());
+        std::string reason;
+        EXPECT_EQ(LoadIdFile(c.path.c_str(), &reason), c.status) << c.path;
+        if (c.reason != nullptr) {
+            EXPECT_EQ(reason, c.reason) << c.path;
+        }
+        EXPECT_STREQ(IdFileVersionText(), "Version of pcidevs.txt:\n  no file pcidevs.txt found")
+            << c.path;
+        EXPECT_STREQ(VendorName(0x8086), "Intel Corporation") << c.path;
+    }
 }
 
 TEST_F(IdDatabaseTest, DefaultPathIsPcidevsTxtInTheCurrentFolder) {

@@ -77,6 +77,18 @@ TEST(IdFileRobustnessTest, EndlessLineIsReadInPiecesOf511Characters) {
                               line.substr(1022, 511) + "\n");
 }
 
+TEST(IdFileRobustnessTest, ReadingStopsAfterTheByteLimit) {
+    // A file that grows while it is read ends at the limit, inside a line if need be.
+    TempFile temp("V 0001 a\nV 0002 b\nV 0003 c\n");
+    std::FILE* file = std::fopen(temp.path(), "rb");
+    ASSERT_NE(file, nullptr);
+    const IdFileList list = IdFileList::Read(file, nullptr, 25);  // up to "V 0003 " of line 3
+    std::fclose(file);
+    ASSERT_EQ(list.Entries().size(), 3u);
+    EXPECT_STREQ(list.Entries()[2].text, "");
+    EXPECT_EQ(list.FindVendor(0x0003), &list.Entries()[2]);
+}
+
 TEST(IdFileRobustnessTest, NulBytesEverywhere) {
     // Lines of 49 bytes: an entry, a NUL, then NULs to the line feed.
     std::string bytes(100000, '\0');

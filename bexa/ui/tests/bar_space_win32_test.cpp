@@ -291,6 +291,78 @@ TEST_F(BarSpaceDialogTest, TestAndLoadThroughTheButtons) {
     std::remove(path.c_str());
 }
 
+// The whole content of a file, in binary mode; empty when it cannot be read.
+std::string ReadBytes(const std::string& path) {
+    std::string bytes;
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return bytes;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        bytes.append(buffer, n);
+    std::fclose(file);
+    return bytes;
+}
+
+TEST_F(BarSpaceDialogTest, SaveReplacesAnOldImageAndKeepsAFileInTheWay) {
+    TestMachine m = InstallTestMachine(0xE0000000, 0x1000);
+    for (uint32_t j = 0; j < 4; ++j)
+        PokeWord(*m.sim, 0xE0000000 + 4 * j, 0x44332211 + j);
+    Open(0xE0000000, 0xFFFFFFF0);  // a 16-byte region
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + "bexa_save_test";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string image = folder + "\\image.bin";
+    const std::string readOnly = folder + "\\read-only.bin";
+    const std::string inTheWay = folder + "\\a folder";
+    {
+        FILE* file = std::fopen(image.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        std::fputs(std::string(5000, 'x').c_str(), file);  // longer than the new image
+        std::fclose(file);
+        file = std::fopen(readOnly.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        std::fputs("keep", file);
+        std::fclose(file);
+    }
+    SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+    CreateDirectoryA(inTheWay.c_str(), nullptr);
+
+    files = {image, readOnly, inTheWay};
+    answers = {MessageAnswer::No, MessageAnswer::No, MessageAnswer::No};
+    Click(dialog, IDC_BAR_SAVE_FILE);
+    Click(dialog, IDC_BAR_SAVE_FILE);
+    Click(dialog, IDC_BAR_SAVE_FILE);
+    EXPECT_EQ(ReadBytes(image), std::string("\x11\x22\x33\x44\x12\x22\x33\x44"
+                                            "\x13\x22\x33\x44\x14\x22\x33\x44",
+                                            16));
+    EXPECT_EQ(ReadBytes(readOnly), "keep");
+    std::vector<std::string> notices;
+    for (const ShownMessage& message : messages) {
+        if (message.icon != MessageIcon::Question) notices.push_back(message.text);
+    }
+    EXPECT_EQ(notices, (std::vector<std::string>{"failed to open " + readOnly,
+                                                 "failed to open " + inTheWay}));
+    // Nothing but the three names is left in the folder.
+    int entries = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..") ++entries;
+        EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    EXPECT_EQ(entries, 3);
+
+    SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(readOnly.c_str());
+    DeleteFileA(image.c_str());
+    RemoveDirectoryA(inTheWay.c_str());
+    RemoveDirectoryA(folder.c_str());
+}
+
 TEST(BarSpaceDialog, NoWindowForARegionOfNoSize) {
     EXPECT_EQ(CreateBarSpaceDialog(nullptr, 0xE0000000, 0x00000008), nullptr);
 }

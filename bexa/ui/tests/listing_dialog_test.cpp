@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -12,7 +14,14 @@
 #include "fake_main_window_view.h"
 #include "listing.h"
 #include "memory_tree.h"
+#include "output_file.h"
 #include "service.h"
+#include "temp_folder.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace bexa {
 namespace {
@@ -88,6 +97,76 @@ TEST_F(ListingDialogTest, UnopenablePathSaysCantOpenFile) {
     EXPECT_EQ(view.messages[1].text, "can't open file");
     EXPECT_EQ(view.messages[1].caption, "Bexa");
     EXPECT_EQ(view.messages[1].icon, MessageIcon::Exclamation);
+}
+
+TEST_F(ListingDialogTest, ReplacesTheFileAtTheNameAndNeverWritesThroughALink) {
+    const tvk::test::TempFolder temp;
+    const std::string target = temp.file("bus.lis");
+    const std::string other = temp.file("other.txt");
+    std::string expected;
+    AppendListing(view.tree, *list, 16, false, expected);
+    // A hard link, a symbolic link (POSIX) and a plain old file longer than the listing.
+    struct Case {
+        const char* name;
+        bool (*make)(const std::string& target, const std::string& other);
+    } cases[] = {
+        {"longer file",
+         [](const std::string& t, const std::string&) {
+             return tvk::test::WriteFile(t, std::string(200000, 'x'));
+         }},
+#ifndef _WIN32
+        {"hard link", [](const std::string& t,
+                         const std::string& o) { return link(o.c_str(), t.c_str()) == 0; }},
+        {"symbolic link", [](const std::string& t,
+                             const std::string& o) { return symlink(o.c_str(), t.c_str()) == 0; }},
+#endif
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(target);
+        ASSERT_TRUE(tvk::test::WriteFile(other, "the other name's content\n"));
+        ASSERT_TRUE(c.make(target, other));
+        view.answers = {MessageAnswer::No};
+        view.listingPath = target;
+        EXPECT_EQ(RunListingDialog(view, *list, 16), target);
+        EXPECT_EQ(ReadFile(target), expected);
+        EXPECT_EQ(tvk::test::ReadFile(other), "the other name's content\n");
+        EXPECT_FALSE(std::filesystem::is_symlink(target));
+    }
+    std::size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(temp.path())) {
+        EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+        ++files;
+    }
+    EXPECT_EQ(files, 2u);
+}
+
+TEST_F(ListingDialogTest, AFolderOrAnInputInTheWaySaysCantOpenFile) {
+    const tvk::test::TempFolder temp;
+    const std::string folder = temp.file("folder.lis");
+    const std::string input = temp.file("pcidevs.txt");
+    std::filesystem::create_directory(folder);
+    ASSERT_TRUE(tvk::test::WriteFile(input, "V 8086 Intel\n"));
+    outfile::ProtectInput(input);
+    std::vector<std::string> refused = {folder, input};
+#ifndef _WIN32
+    const std::string fifo = temp.file("fifo.lis");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    refused.push_back(fifo);
+#endif
+    for (const std::string& target : refused) {
+        view.messages.clear();
+        view.answers = {MessageAnswer::Yes};
+        view.listingPath = target;
+        EXPECT_EQ(RunListingDialog(view, *list, 16), "") << target;
+        ASSERT_EQ(view.messages.size(), 2u) << target;
+        EXPECT_EQ(view.messages[1].text, "can't open file");
+        EXPECT_EQ(view.messages[1].caption, "Bexa");
+        EXPECT_EQ(view.messages[1].icon, MessageIcon::Exclamation);
+    }
+    outfile::ClearProtectedInputs();
+    EXPECT_EQ(tvk::test::ReadFile(input), "V 8086 Intel\n");
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
 }
 
 }  // namespace

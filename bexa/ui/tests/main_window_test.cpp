@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <tuple>
 
@@ -17,7 +18,9 @@
 #include "embedded_machine.h"
 #include "fake_main_window_view.h"
 #include "id_database.h"
+#include "output_file.h"
 #include "service.h"
+#include "temp_folder.h"
 
 namespace bexa {
 namespace {
@@ -566,6 +569,28 @@ TEST_F(MainWindowTest, ButtonsOpenTheOtherWindowsWithTheList) {
     EXPECT_EQ(view.memoryMaps, (std::vector<const PciDeviceList*>{window.List()}));
     EXPECT_EQ(view.interruptRoutings, (std::vector<const PciDeviceList*>{window.List()}));
     EXPECT_EQ(view.aboutWindows, 1);
+}
+
+TEST_F(MainWindowTest, TheListingDoesNotReplaceThePcidevsTxtItRead) {
+    const tvk::test::TempFolder temp;
+    const std::filesystem::path start = std::filesystem::current_path();
+    std::filesystem::current_path(temp.path());
+    ASSERT_TRUE(tvk::test::WriteFile("pcidevs.txt", "V 8086 Chipmaker From The File\n"));
+    FakeMainWindowView second;
+    MainWindow other{second};
+    second.window = &other;
+    ASSERT_TRUE(other.Initialise());
+    ASSERT_STREQ(VendorName(0x8086), "Chipmaker From The File");
+    second.messages.clear();
+    second.answers = {MessageAnswer::No};
+    second.listingPath = temp.file("pcidevs.txt");  // as the save dialog gives it: a full path
+    other.WriteToFile();
+    const std::string after = tvk::test::ReadFile("pcidevs.txt");
+    std::filesystem::current_path(start);
+    EXPECT_EQ(after, "V 8086 Chipmaker From The File\n");
+    ASSERT_EQ(second.messages.size(), 2u);
+    EXPECT_EQ(second.messages[1].text, "can't open file");
+    outfile::ClearProtectedInputs();
 }
 
 TEST_F(MainWindowTest, ClosingFreesTheIdFileAndTheList) {

@@ -328,6 +328,46 @@ TEST_F(MainWindowWin32Test, WriteToFileWritesTheTreeWithCrLf) {
     std::remove(path.c_str());
 }
 
+TEST_F(MainWindowWin32Test, WriteToFileReplacesAnOldListingAndKeepsAReadOnlyOne) {
+    const std::string old = ::testing::TempDir() + "bexa_main_window_old.lis";
+    const std::string readOnly = ::testing::TempDir() + "bexa_main_window_read_only.lis";
+    SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::ofstream(old, std::ios::binary) << std::string(300000, 'x');  // longer than a listing
+    std::ofstream(readOnly, std::ios::binary) << "keep";
+    SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+    auto read = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    };
+
+    view.answers = {MessageAnswer::No};
+    view.listingPath = old;
+    Click(IDC_WRITE_FILE);
+    MemoryTree cliTree;
+    auto cliList = BuildDeviceList(cliTree, AccessMode::Ports, 16);
+    std::string expected;
+    AppendListing(cliTree, *cliList, 16, false, expected);
+    std::string crlf;
+    for (char c : expected)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_EQ(read(old), crlf);  // the whole listing, nothing of the longer old file
+
+    view.messages.clear();
+    view.answers = {MessageAnswer::No};
+    view.listingPath = readOnly;
+    Click(IDC_WRITE_FILE);
+    ASSERT_EQ(view.messages.size(), 2u);
+    EXPECT_EQ(view.messages[1].text, "can't open file");
+    EXPECT_EQ(view.messages[1].caption, "Bexa");
+    EXPECT_EQ(read(readOnly), "keep");
+
+    SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::remove(readOnly.c_str());
+    std::remove(old.c_str());
+}
+
 TEST_F(MainWindowWin32Test, CollapsedBridgesHideTheirFunctions) {
     Click(IDC_COLLAPSE_ALL);
     EXPECT_EQ(FindItem("1.00.0"), nullptr);

@@ -13,10 +13,12 @@
 #include "bar_space_resource.h"
 #include "bar_space_test_support.h"
 #include "bar_space_window.h"
+#include "output_file.h"
 #include "temp_folder.h"
 
 #if defined(__linux__)
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -291,6 +293,97 @@ TEST_F(MemoryToolsTest, FileProblemsAndCancels) {
     EXPECT_EQ(view.messages.back().text, "failed to open " + missing);
     EXPECT_EQ(view.messages.back().caption, "save file");
     EXPECT_EQ(m.checked->openViews, 0);
+}
+
+TEST_F(MemoryToolsTest, SaveReplacesTheFileAndNeverWritesThroughALink) {
+    const std::string target = TempPath("image.bin");
+    const std::string other = TempPath("other.bin");
+    Fill(kRegion, 256, 0x11223344);
+    struct Case {
+        const char* name;
+        bool (*make)(const std::string& target, const std::string& other);
+    } cases[] = {
+        {"longer file",
+         [](const std::string& t, const std::string&) {
+             return tvk::test::WriteFile(t, std::string(9000, 'x'));
+         }},
+#if defined(__linux__)
+        {"hard link", [](const std::string& t,
+                         const std::string& o) { return link(o.c_str(), t.c_str()) == 0; }},
+        {"symbolic link", [](const std::string& t,
+                             const std::string& o) { return symlink(o.c_str(), t.c_str()) == 0; }},
+#endif
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(target);
+        ASSERT_TRUE(tvk::test::WriteFile(other, "other"));
+        ASSERT_TRUE(c.make(target, other));
+        view.messages.clear();
+        view.files = {target};
+        view.answers = {MessageAnswer::Yes};
+        window->OnSaveFile();
+        ASSERT_EQ(view.messages.size(), 1u) << view.lastMessage();  // the question only
+        const std::string image = tvk::test::ReadFile(target);
+        ASSERT_EQ(image.size(), 1024u);
+        EXPECT_EQ(image.substr(0, 8), std::string("\x44\x33\x22\x11\x45\x33\x22\x11", 8));
+        EXPECT_EQ(tvk::test::ReadFile(other), "other");
+        EXPECT_FALSE(std::filesystem::is_symlink(target));
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(temp.path()))
+        EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+}
+
+TEST_F(MemoryToolsTest, SaveRefusesAFolderOrAnInputInTheWay) {
+    const std::string folder = TempPath("folder.bin");
+    const std::string input = TempPath("pcidevs.txt");
+    std::filesystem::create_directory(folder);
+    ASSERT_TRUE(tvk::test::WriteFile(input, "V 8086 Intel\n"));
+    outfile::ProtectInput(input);
+    std::vector<std::string> refused = {folder, input};
+#if defined(__linux__)
+    const std::string fifo = TempPath("fifo.bin");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    refused.insert(refused.end(), {fifo, "/dev/null"});
+#endif
+    for (const std::string& path : refused) {
+        view.messages.clear();
+        view.files = {path};
+        view.answers = {MessageAnswer::No};
+        window->OnSaveFile();
+        ASSERT_EQ(view.messages.size(), 2u) << path;
+        EXPECT_EQ(view.messages[1].text, "failed to open " + path);
+        EXPECT_EQ(view.messages[1].caption, "save file");
+        EXPECT_EQ(view.waitCursor, 0);
+    }
+    outfile::ClearProtectedInputs();
+    EXPECT_EQ(tvk::test::ReadFile(input), "V 8086 Intel\n");
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+}
+
+TEST_F(MemoryToolsTest, LoadTakesOnlyARegularFile) {
+    // A folder is no image; on Linux neither is a device, and a FIFO without a writer would
+    // hold the window for ever.
+    std::vector<std::string> refused = {temp.path().string()};
+#if defined(__linux__)
+    const std::string fifo = TempPath("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    refused.insert(refused.end(), {fifo, "/dev/zero", "/dev/null"});
+#endif
+    for (const std::string& path : refused) {
+        Fill(kRegion, 1024, 0x700);
+        view.messages.clear();
+        view.files = {path};
+        view.answers = {MessageAnswer::No};
+        window->OnLoadFile();
+        ASSERT_EQ(view.messages.size(), 2u) << path;
+        EXPECT_EQ(view.messages[1].text, "failed to open " + path);
+        EXPECT_EQ(view.messages[1].caption, "load file");
+        for (uint32_t i = 0; i < 1024; i += 31)
+            ASSERT_EQ(Word(kRegion + 4 * i), 0x700u + i) << path;
+        EXPECT_EQ(view.waitCursor, 0);
+        EXPECT_EQ(m.checked->openViews, 0);
+    }
 }
 
 #if defined(__linux__)
