@@ -11,7 +11,7 @@ build=${BUILD_DIR:-build/bench-bexa}
 pci_ids=${PCI_IDS:-/usr/share/misc/pci.ids}
 runs=${RUNS:-9}
 
-cmake --preset bench -B "$build" -DBK_SUBSYSTEMS="hwaccess;bexa/pciid;bexa/pcibus;bexa/cli" >/dev/null
+cmake --preset bench -B "$build" -DBK_SUBSYSTEMS="outfile;hwaccess;bexa/pciid;bexa/pcibus;bexa/cli" >/dev/null
 cmake --build "$build" --target bexa -j2 >/dev/null
 
 tmp=$(mktemp -d)

@@ -45,7 +45,7 @@ build_dir=${BUILD_DIR:-build/bench}
 block_sizes_kb=(16 32 64 128 256 512 1024 2048)
 
 command -v fio >/dev/null || { echo "bench-kadra-fio: fio is not installed" >&2; exit 1; }
-cmake --preset bench -B "$build_dir" -DBK_SUBSYSTEMS="hwaccess;kadra/common;kadra/engine;kadra/app;kadra/toolkit;kadra/cli" >/dev/null
+cmake --preset bench -B "$build_dir" -DBK_SUBSYSTEMS="outfile;hwaccess;kadra/common;kadra/engine;kadra/app;kadra/toolkit;kadra/cli" >/dev/null
 cmake --build "$build_dir" -j2 --target kadra >/dev/null
 kadra=$root/$build_dir/bin/kadra
 

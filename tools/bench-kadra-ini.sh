@@ -14,7 +14,7 @@ root=$PWD
 size_mb=${1:-5}
 build_dir=${BUILD_DIR:-build/bench}
 cmake --preset bench -B "$build_dir" \
-  -DBK_SUBSYSTEMS="hwaccess;kadra/common;kadra/engine;kadra/app;kadra/toolkit;kadra/cli" >/dev/null
+  -DBK_SUBSYSTEMS="outfile;hwaccess;kadra/common;kadra/engine;kadra/app;kadra/toolkit;kadra/cli" >/dev/null
 cmake --build "$build_dir" -j2 --target kadra >/dev/null
 kadra=$root/$build_dir/bin/kadra
 

@@ -16,7 +16,7 @@ cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build/bench-machine}
 runs=${RUNS:-3}
 
-cmake --preset bench -B "$build" -DBK_SUBSYSTEMS="hwaccess;bexa/pciid;bexa/pcibus;bexa/cli" >/dev/null
+cmake --preset bench -B "$build" -DBK_SUBSYSTEMS="outfile;hwaccess;bexa/pciid;bexa/pcibus;bexa/cli" >/dev/null
 cmake --build "$build" --target bexa -j2 >/dev/null
 
 tmp=$(mktemp -d)
