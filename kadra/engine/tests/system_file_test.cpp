@@ -95,7 +95,10 @@ TEST(SystemFileTest, ANameThatSharesItsFileWithAnotherIsNeverWritten) {
     }
     EXPECT_EQ(folder.Read("precious.txt"), "precious\n");
     EXPECT_EQ(folder.Read("KADRA.TMP"), "precious\n");
+#ifndef _WIN32
+    // (The Windows runtime's stat, which this count comes from there, always tells 1.)
     EXPECT_EQ(std::filesystem::hard_link_count(folder.path() / "precious.txt"), 2u);
+#endif
     // Once the other name is gone, the leftover is a plain file of one name: replaced.
     std::filesystem::remove(folder.path() / "precious.txt");
     int error = 0;
